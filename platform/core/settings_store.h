@@ -1,0 +1,50 @@
+#pragma once
+// The per-user settings store: application, section, key, string value, kept in an INI file.
+// Sections and keys are compared without letter case, as the store the program was written
+// for does: a value written as "PopCallID" reads back as "PopCallId". Keys may begin with a
+// blank (" 0" .. " 49") and round-trip exactly.
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+namespace qlnrec::platform {
+
+class SettingsStore {
+public:
+    // The file used for an application name: $XDG_CONFIG_HOME/<name>/<name>.conf
+    // (~/.config/<name>/<name>.conf when XDG_CONFIG_HOME is unset).
+    static QString defaultFilePath(const QString& applicationName);
+    // The executable's base name, which names the application.
+    static QString applicationNameFromExecutable(const QString& executablePath);
+
+    SettingsStore(const QString& applicationName, const QString& iniFilePath);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    const QString& applicationName() const { return applicationName_; }
+    const QString& filePath() const { return filePath_; }
+
+    // GetSetting: the stored value, or defaultValue when the key is absent.
+    QString getSetting(const QString& section, const QString& key,
+                       const QString& defaultValue = QString()) const;
+    bool contains(const QString& section, const QString& key) const;
+    // SaveSetting: stores the value (under the existing spelling of the section and key when
+    // one exists in another letter case) and writes the file.
+    void saveSetting(const QString& section, const QString& key, const QString& value);
+    void deleteSetting(const QString& section, const QString& key);
+    // Writes pending changes now (saveSetting already does).
+    void sync();
+
+private:
+    QString storedSection(const QString& section) const;
+    QString storedKey(const QString& storedSection, const QString& key) const;
+
+    QString applicationName_;
+    QString filePath_;
+    std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace qlnrec::platform

@@ -1,0 +1,91 @@
+#include "text_helpers.h"
+
+#include <cmath>
+
+namespace qlnrec::platform {
+
+double leadingNumber(const QString& text)
+{
+    int i = 0;
+    const int n = static_cast<int>(text.size());
+    while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) {
+        ++i;
+    }
+    const int start = i;
+    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+        ++i;
+    }
+    bool digits = false;
+    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+        ++i;
+        digits = true;
+    }
+    if (i < n && text[i] == QLatin1Char('.')) {
+        ++i;
+        while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+            ++i;
+            digits = true;
+        }
+    }
+    if (!digits) {
+        return 0.0;
+    }
+    bool ok = false;
+    const double value = text.mid(start, i - start).toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+std::int64_t roundHalfEven(double value)
+{
+    if (!std::isfinite(value)) {
+        return 0;
+    }
+    constexpr double limit = 9.2e18;
+    if (value > limit) {
+        return static_cast<std::int64_t>(limit);
+    }
+    if (value < -limit) {
+        return -static_cast<std::int64_t>(limit);
+    }
+    return static_cast<std::int64_t>(std::nearbyint(value));  // default mode: to nearest even
+}
+
+QString numberWithSignBlank(std::int64_t value)
+{
+    return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
+}
+
+QString timeOfDayText(const QTime& time)
+{
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString hexUpper(std::uint32_t value)
+{
+    return QString::number(value, 16).toUpper();
+}
+
+QString stripTrailing(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && (text[end - 1] == QLatin1Char(' ') || text[end - 1].unicode() == 0)) {
+        --end;
+    }
+    return text.left(end);
+}
+
+QString safeFileNamePart(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool unsafe = u < 32 || u == 127 || u == '\\' || u == '/' || u == '*' || u == '?' ||
+                            u == '<' || u == '>' || u == '|' || u == '"';
+        out.append(unsafe ? QLatin1Char('@') : c);
+    }
+    out.replace(QStringLiteral(".."), QStringLiteral("@@"));
+    return out;
+}
+
+}  // namespace qlnrec::platform
