@@ -1,0 +1,87 @@
+#pragma once
+// The status list and the daily log: every progress line of the program is stamped with the
+// time of day, kept in the status list and appended at once to the day's file in "LogFiles".
+#include "platform/core/event_service.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QFile;
+
+namespace qlnrec::platform {
+class ShellService;
+}
+
+namespace qlnrec::records {
+
+class StatusLog {
+public:
+    static constexpr std::uint32_t kRolloverIntervalMs = 60000;
+
+    // programFolder: the folder that holds "LogFiles".
+    StatusLog(platform::EventService& events, QString programFolder);
+    ~StatusLog();
+    StatusLog(const StatusLog&) = delete;
+    StatusLog& operator=(const StatusLog&) = delete;
+
+    // The shell that prints (not owned). Without one, a desktop shell of our own is used.
+    void setShellService(platform::ShellService* shell) { shell_ = shell; }
+
+    // Creates "LogFiles" when missing, reads an existing day file's lines into the list and keeps
+    // the day file open for appending; enables the rollover timer.
+    void openAtStart();
+    // Appends text + " " + the time of day to the list and the day file (written through at
+    // once). Returns the stamped line.
+    QString addStatusLine(const QString& text);
+    // Closes the day file and disables the rollover timer.
+    void close();
+    bool isOpen() const;
+
+    const QStringList& lines() const { return lines_; }
+    // Called after lines were appended to the list, with the row of the first new line; the
+    // main window appends them to lstStatus and selects the last entry.
+    std::function<void(int firstNewRow)> onLinesAppended;
+
+    // Prints every entry of the list, one printed line each. PDF path for tests; false when no
+    // printer is available.
+    bool printLog(const QString& pdfPathForTests = {});
+
+    // The rollover tick: switches to the new day's file in the first 90 seconds after midnight.
+    void timLogTick();
+    platform::Timer& timLog() { return *timLog_; }
+
+    QString logFolder() const;                     // programFolder + "/LogFiles"
+    static QString dayFileName(const QDate& date); // "yy-mm-dd.txt"
+    // The day file held open for appending (empty when closed).
+    QString currentFilePath() const { return currentPath_; }
+    // Whether path names the day file held open; such a file cannot be deleted, and reading it
+    // goes through readOpenFile().
+    bool isHeldOpen(const QString& path) const;
+    // Reads the held-open day file: closes it, reads its lines, and reopens it for appending,
+    // so logging goes on.
+    QStringList readOpenFile();
+
+    // Reads the lines of a log file (CR LF or LF ends; UTF-8, with a legacy code page for lines
+    // that are not valid UTF-8). False when the file cannot be opened.
+    static bool readLogLines(const QString& path, QStringList& lines);
+
+private:
+    void openDayFile(const QDate& date, bool readExistingIntoList);
+    bool reopenForAppend();
+    void appendToList(const QStringList& newLines);
+
+    platform::EventService& events_;
+    QString programFolder_;
+    QString currentPath_;
+    std::unique_ptr<QFile> file_;
+    QStringList lines_;
+    std::unique_ptr<platform::Timer> timLog_;
+    platform::ShellService* shell_ = nullptr;
+    std::unique_ptr<platform::ShellService> ownShell_;
+};
+
+} // namespace qlnrec::records
