@@ -1,0 +1,109 @@
+#include "audio/sigscan_loader.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
+
+namespace qlnrec::audio {
+
+namespace {
+
+const QString kLibraryName = QStringLiteral(SIGSCAN_LIBRARY_FILE_NAME);
+
+QString consequence()
+{
+    return QStringLiteral("recordings continue without silence and busy-tone detection.");
+}
+
+} // namespace
+
+SigScanLoader::SigScanLoader(Reporter report, QStringList candidates)
+    : report_(std::move(report)), candidates_(std::move(candidates))
+{
+}
+
+SigScanLoader::~SigScanLoader() = default;
+
+QStringList SigScanLoader::defaultCandidates(const QString& programFolder)
+{
+    QStringList list;
+    if (!programFolder.isEmpty()) {
+        list << programFolder + QLatin1Char('/') + kLibraryName;
+    }
+#ifdef QLNREC_INSTALL_LIBDIR
+    list << QStringLiteral(QLNREC_INSTALL_LIBDIR) + QLatin1Char('/') + kLibraryName;
+#endif
+    list << kLibraryName;
+    return list;
+}
+
+bool SigScanLoader::available()
+{
+    if (!attempted_) {
+        load();
+    }
+    return fbs_ != nullptr;
+}
+
+std::int32_t SigScanLoader::fbs(const std::int16_t* samples, std::int32_t sampleCount,
+                                std::int32_t* soundCount, std::int32_t* quietCount, std::int32_t level,
+                                std::int32_t pattern, std::int32_t* segmentSums, std::int32_t* longTone,
+                                bool* available)
+{
+    const bool ready = this->available();
+    if (available != nullptr) {
+        *available = ready;
+    }
+    if (!ready) {
+        return 0;
+    }
+    return fbs_(samples, sampleCount, soundCount, quietCount, level, pattern, segmentSums, longTone);
+}
+
+void SigScanLoader::load()
+{
+    attempted_ = true;
+    QStringList candidates = candidates_;
+    if (candidates.isEmpty()) {
+        const QString folder =
+            QCoreApplication::instance() != nullptr ? QCoreApplication::applicationDirPath() : QString();
+        candidates = defaultCandidates(folder);
+    }
+
+    QStringList problems; // files that exist or loaded but could not be used
+    for (const QString& file : candidates) {
+        auto library = std::make_unique<QLibrary>(file);
+        if (!library->load()) {
+            // A missing file is the usual case and not worth detail; a broken one is.
+            if (QFileInfo::exists(file)) {
+                problems << library->errorString();
+            }
+            continue;
+        }
+        auto function = reinterpret_cast<SigScanFbsFunction>(library->resolve("Fbs"));
+        if (function == nullptr) {
+            problems << QStringLiteral("%1 has no function Fbs").arg(library->fileName());
+            library->unload();
+            continue;
+        }
+        fbs_ = function;
+        loadedFrom_ = library->fileName();
+        library_ = std::move(library);
+        return;
+    }
+
+    if (!report_) {
+        return;
+    }
+    QString message;
+    if (problems.isEmpty()) {
+        message = QStringLiteral("Signal analysis library %1 not found (looked for %2); %3")
+                      .arg(kLibraryName, candidates.join(QStringLiteral(", ")), consequence());
+    } else {
+        message = QStringLiteral("Signal analysis library %1 could not be used (%2); %3")
+                      .arg(kLibraryName, problems.join(QStringLiteral("; ")), consequence());
+    }
+    report_(message);
+}
+
+} // namespace qlnrec::audio
