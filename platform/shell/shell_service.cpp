@@ -1,65 +1,276 @@
 #include "platform/shell/shell_service.h"
 
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <array>
+
 namespace qlnrec::platform {
 
-bool DesktopShellService::openDocument(const QString&)
+namespace {
+
+bool looksLikeUrl(const QString& text)
 {
+    // "c:/x" is not a URL; a scheme has at least two letters before the colon.
+    static const QStringList kSchemes{QStringLiteral("http:"), QStringLiteral("https:"),
+                                      QStringLiteral("mailto:"), QStringLiteral("file:"),
+                                      QStringLiteral("ftp:")};
+    for (const QString& scheme : kSchemes) {
+        if (text.startsWith(scheme, Qt::CaseInsensitive)) {
+            return true;
+        }
+    }
     return false;
-}
-bool DesktopShellService::exploreFolder(const QString&)
-{
-    return false;
-}
-bool DesktopShellService::startProgram(const QString&, const QStringList&)
-{
-    return false;
-}
-bool DesktopShellService::setAutoStart(bool, const QString&)
-{
-    return false;
-}
-bool DesktopShellService::printLines(const QStringList&, const QString&)
-{
-    return false;
-}
-int DesktopShellService::sendMail(const MailRequest&)
-{
-    return kMailFailure;
 }
 
-bool RecordingShellService::openDocument(const QString&)
+// The helper programs the program was written to start, and what stands in for them here.
+struct ProgramAlias {
+    const char* name;
+    std::array<const char*, 4> candidates;
+};
+constexpr std::array kAliases{
+    ProgramAlias{"sndvol32", {"pavucontrol", "pavucontrol-qt", "kmix", "mate-volume-control"}},
+    ProgramAlias{"sndrec32", {"gnome-sound-recorder", "audacity", "kwave", nullptr}},
+};
+
+QString findProgram(const QString& program)
 {
+    if (program.contains(QLatin1Char('/'))) {
+        const QFileInfo info(program);
+        return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
+    }
+    QString base = program;
+    if (base.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)) {
+        base.chop(4);
+    }
+    const QString direct = QStandardPaths::findExecutable(base);
+    if (!direct.isEmpty()) {
+        return direct;
+    }
+    for (const ProgramAlias& alias : kAliases) {
+        if (base.compare(QLatin1String(alias.name), Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        for (const char* candidate : alias.candidates) {
+            if (candidate) {
+                const QString found = QStandardPaths::findExecutable(QLatin1String(candidate));
+                if (!found.isEmpty()) {
+                    return found;
+                }
+            }
+        }
+    }
+    return {};
+}
+
+// Exec= value of a desktop entry: the program quoted when needed, with the entry's own escapes.
+QString desktopExecValue(const QString& programPath)
+{
+    static const QString kReserved = QStringLiteral(" \t\"'\\><~|&;$*?#()`");
+    bool needsQuotes = false;
+    for (const QChar c : programPath) {
+        if (kReserved.contains(c)) {
+            needsQuotes = true;
+        }
+    }
+    QString value = programPath;
+    value.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    if (needsQuotes) {
+        QString quoted;
+        for (const QChar c : value) {
+            if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+                c == QLatin1Char('\\')) {
+                quoted += QLatin1Char('\\');
+            }
+            quoted += c;
+        }
+        value = QLatin1Char('"') + quoted + QLatin1Char('"');
+    }
+    // The string escape of the entry format applies on top of the quoting.
+    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return value;
+}
+
+bool hasControlCharacter(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control) {
+            return true;
+        }
+    }
     return false;
 }
-bool RecordingShellService::exploreFolder(const QString&)
+
+bool writeAutoStartEntry(bool on, const QString& programPath)
 {
-    return false;
+    if (on && (programPath.isEmpty() || hasControlCharacter(programPath))) {
+        return false;
+    }
+    const QString path = autoStartEntryPath();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        return false;
+    }
+    QString text = QStringLiteral("[Desktop Entry]\n"
+                                  "Type=Application\n"
+                                  "Name=Quillon Recorder\n"
+                                  "Comment=Telephone call recorder and answering machine\n");
+    text += QStringLiteral("Exec=") + (on ? desktopExecValue(programPath) : QString()) + QLatin1Char('\n');
+    text += on ? QStringLiteral("Hidden=false\nX-GNOME-Autostart-enabled=true\n")
+               : QStringLiteral("Hidden=true\nX-GNOME-Autostart-enabled=false\n");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    file.write(text.toUtf8());
+    return file.commit();
 }
-bool RecordingShellService::startProgram(const QString&, const QStringList&)
+
+bool localDocumentExists(const QString& pathOrUrl)
 {
-    return false;
+    return looksLikeUrl(pathOrUrl) || QFileInfo::exists(pathOrUrl);
 }
-bool RecordingShellService::setAutoStart(bool, const QString&)
-{
-    return false;
-}
-bool RecordingShellService::printLines(const QStringList&, const QString&)
-{
-    return false;
-}
-int RecordingShellService::sendMail(const MailRequest&)
-{
-    return kMailFailure;
-}
-void RecordingShellService::clear() {}
+
+} // namespace
 
 QString autoStartEntryPath()
 {
-    return {};
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || !QDir::isAbsolutePath(config)) {
+        config = QDir::homePath() + QStringLiteral("/.config");
+    }
+    return config + QStringLiteral("/autostart/qlnrec.desktop");
 }
-bool printLinesTo(const QStringList&, const QString&)
+
+// ---- DesktopShellService ----
+
+bool DesktopShellService::openDocument(const QString& pathOrUrl)
 {
-    return false;
+    if (looksLikeUrl(pathOrUrl)) {
+        return QDesktopServices::openUrl(QUrl(pathOrUrl));
+    }
+    if (!QFileInfo::exists(pathOrUrl)) {
+        return false;
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath()));
+}
+
+bool DesktopShellService::exploreFolder(const QString& folderPath)
+{
+    const QFileInfo info(folderPath);
+    if (!info.isDir()) {
+        return false;
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+bool DesktopShellService::startProgram(const QString& program, const QStringList& arguments)
+{
+    const QString path = findProgram(program);
+    if (path.isEmpty()) {
+        return false;
+    }
+    return QProcess::startDetached(path, arguments);
+}
+
+bool DesktopShellService::setAutoStart(bool on, const QString& programPath)
+{
+    return writeAutoStartEntry(on, programPath);
+}
+
+bool DesktopShellService::printLines(const QStringList& lines, const QString& pdfPath)
+{
+    return printLinesTo(lines, pdfPath);
+}
+
+int DesktopShellService::sendMail(const MailRequest& mail)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
+    if (tool.isEmpty()) {
+        return kMailFailure;
+    }
+    QStringList args{QStringLiteral("--utf8"), QStringLiteral("--subject"), mail.subject};
+    if (!mail.attachmentPath.isEmpty()) {
+        args << QStringLiteral("--attach") << mail.attachmentPath;
+    }
+    // The placeholder address is given as-is; the user replaces it in the compose window.
+    args << (mail.recipientAddress.isEmpty() ? QStringLiteral("@") : mail.recipientAddress);
+    // xdg-email usually returns as soon as the compose window is up; a mail program that keeps
+    // it attached is left running on its own rather than blocking the program.
+    auto* process = new QProcess;
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->start(tool, args);
+    if (!process->waitForStarted()) {
+        delete process;
+        return kMailFailure;
+    }
+    if (!process->waitForFinished(15000)) {
+        return kMailSuccess;
+    }
+    const bool ok = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+    return ok ? kMailSuccess : kMailFailure;
+}
+
+// ---- RecordingShellService ----
+
+bool RecordingShellService::openDocument(const QString& pathOrUrl)
+{
+    requests_.push_back({QStringLiteral("open"), pathOrUrl, {}});
+    return localDocumentExists(pathOrUrl);
+}
+
+bool RecordingShellService::exploreFolder(const QString& folderPath)
+{
+    requests_.push_back({QStringLiteral("explore"), folderPath, {}});
+    return QFileInfo(folderPath).isDir();
+}
+
+bool RecordingShellService::startProgram(const QString& program, const QStringList& arguments)
+{
+    requests_.push_back({QStringLiteral("start"), program, arguments});
+    return programsAvailable;
+}
+
+bool RecordingShellService::setAutoStart(bool on, const QString& programPath)
+{
+    requests_.push_back(
+        {QStringLiteral("autostart"), programPath, {on ? QStringLiteral("on") : QStringLiteral("off")}});
+    return writeAutoStartEntry(on, programPath);
+}
+
+bool RecordingShellService::printLines(const QStringList& lines, const QString& pdfPath)
+{
+    requests_.push_back({QStringLiteral("print"), pdfPath, lines});
+    if (pdfPath.isEmpty()) {
+        if (!printerAvailable) {
+            return false;
+        }
+        printedJobs_.push_back(lines);
+        return true;
+    }
+    const bool ok = printLinesTo(lines, pdfPath);
+    if (ok) {
+        printedJobs_.push_back(lines);
+    }
+    return ok;
+}
+
+int RecordingShellService::sendMail(const MailRequest& mail)
+{
+    requests_.push_back({QStringLiteral("mail"), mail.subject, {mail.attachmentPath}});
+    mails_.push_back(mail);
+    return mailResult;
+}
+
+void RecordingShellService::clear()
+{
+    requests_.clear();
+    printedJobs_.clear();
+    mails_.clear();
 }
 
 } // namespace qlnrec::platform
