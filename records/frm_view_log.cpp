@@ -11,22 +11,95 @@ frmViewLog::frmViewLog(StatusLog& log, platform::DialogService& dialogs, platfor
     : QDialog(parent), ui_(std::make_unique<Ui::frmViewLog>()), viewer_(log, dialogs, shell, strings)
 {
     ui_->setupUi(this);
+    setWindowTitle(viewer_.caption());
+    ui_->cmdExit->setText(viewer_.exitCaption());
+    ui_->cmdPrintLog->setText(viewer_.printCaption());
+
+    mmuLog_ = new QMenu(this);
+    mmuLog_->setObjectName(QStringLiteral("mmuLog"));
+    mmuLog_->addAction(ui_->mmuDisplay);
+    mmuLog_->addAction(ui_->mmuDelete);
+
+    connect(ui_->Command1, &QPushButton::clicked, this, &frmViewLog::Command1_Click);
+    connect(ui_->File1, &QListWidget::itemDoubleClicked, this, &frmViewLog::File1_DblClick);
+    connect(ui_->File1, &QWidget::customContextMenuRequested, this, &frmViewLog::showFileMenu);
+    connect(ui_->mmuDisplay, &QAction::triggered, this, &frmViewLog::mmuDisplay_Click);
+    connect(ui_->mmuDelete, &QAction::triggered, this, &frmViewLog::mmuDelete_Click);
+    connect(ui_->cmdPrintLog, &QPushButton::clicked, this, &frmViewLog::cmdPrintLog_Click);
+    connect(ui_->cmdExit, &QPushButton::clicked, this, &frmViewLog::cmdExit_Click);
+
+    refreshFileList();
 }
 
 frmViewLog::~frmViewLog() = default;
 
-void frmViewLog::Command1_Click() {}
-void frmViewLog::File1_DblClick(QListWidgetItem*) {}
-void frmViewLog::mmuDisplay_Click() {}
-void frmViewLog::mmuDelete_Click() {}
-void frmViewLog::cmdPrintLog_Click() {}
-void frmViewLog::cmdExit_Click() {}
-void frmViewLog::refreshFileList() {}
-void frmViewLog::showDisplayedLines() {}
 QString frmViewLog::selectedFile() const
 {
-    return {};
+    const QListWidgetItem* item = ui_->File1->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
 }
-void frmViewLog::showFileMenu(const QPoint&) {}
+
+void frmViewLog::refreshFileList()
+{
+    const QString selected = selectedFile();
+    ui_->File1->clear();
+    ui_->File1->addItems(viewer_.refreshFiles());
+    const QList<QListWidgetItem*> again = ui_->File1->findItems(selected, Qt::MatchExactly);
+    if (!selected.isEmpty() && !again.isEmpty()) {
+        ui_->File1->setCurrentItem(again.front());
+    }
+}
+
+void frmViewLog::showDisplayedLines()
+{
+    ui_->List1->clear();
+    ui_->List1->addItems(viewer_.displayedLines());
+}
+
+void frmViewLog::Command1_Click()
+{
+    viewer_.display(selectedFile());
+    showDisplayedLines();
+}
+
+void frmViewLog::File1_DblClick(QListWidgetItem* item)
+{
+    if (item) {
+        ui_->File1->setCurrentItem(item);
+    }
+    Command1_Click();
+}
+
+void frmViewLog::mmuDisplay_Click()
+{
+    Command1_Click();
+}
+
+void frmViewLog::mmuDelete_Click()
+{
+    const QString file = selectedFile();
+    if (file.isEmpty()) {
+        return;
+    }
+    viewer_.deleteFile(file);
+    refreshFileList();
+}
+
+void frmViewLog::cmdPrintLog_Click()
+{
+    if (viewer_.print() == LogViewer::PrintOutcome::NothingToPrint) {
+        ui_->File1->setFocus();
+    }
+}
+
+void frmViewLog::cmdExit_Click()
+{
+    done(QDialog::Accepted);
+}
+
+void frmViewLog::showFileMenu(const QPoint& pos)
+{
+    mmuLog_->popup(ui_->File1->viewport()->mapToGlobal(pos));
+}
 
 } // namespace qlnrec::records

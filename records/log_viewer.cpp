@@ -1,9 +1,25 @@
 #include "records/log_viewer.h"
 
 #include "app/strings/strings.h"
+#include "platform/core/dialog_service.h"
+#include "platform/shell/shell_service.h"
 #include "records/status_log.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace qlnrec::records {
+
+namespace {
+
+// Names come from our own listing of the log folder, but never let one reach outside it.
+bool isPlainFileName(const QString& name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           name != QStringLiteral(".") && name != QStringLiteral("..");
+}
+
+} // namespace
 
 LogViewer::LogViewer(StatusLog& log, platform::DialogService& dialogs, platform::ShellService& shell,
                      const app::Strings& strings)
@@ -15,41 +31,92 @@ QString LogViewer::caption() const
 {
     return strings_.loadText(1046);
 }
+
 QString LogViewer::exitCaption() const
 {
     return strings_.loadText(1047);
 }
+
 QString LogViewer::printCaption() const
 {
     return strings_.loadText(1048);
 }
+
 QString LogViewer::folder() const
 {
     return log_.logFolder();
 }
-const QStringList& LogViewer::refreshFiles()
-{
-    return files_;
-}
-bool LogViewer::display(const QString&)
-{
-    return false;
-}
-bool LogViewer::deleteFile(const QString&)
-{
-    return false;
-}
-LogViewer::PrintOutcome LogViewer::print(const QString&)
-{
-    return PrintOutcome::NothingToPrint;
-}
+
 QString LogViewer::heldOpenMessage()
 {
-    return {};
+    return QStringLiteral("Permission denied: the log file of today is in use");
 }
+
+QString LogViewer::noPrinterMessage()
+{
+    return QStringLiteral("No printer is available");
+}
+
 QString LogViewer::pathOf(const QString& fileName) const
 {
     return folder() + QLatin1Char('/') + fileName;
+}
+
+const QStringList& LogViewer::refreshFiles()
+{
+    files_ = QDir(folder()).entryList(QDir::Files, QDir::Name);
+    return files_;
+}
+
+bool LogViewer::display(const QString& fileName)
+{
+    displayed_.clear();
+    if (!isPlainFileName(fileName)) {
+        return false;
+    }
+    const QString path = pathOf(fileName);
+    if (log_.isHeldOpen(path)) {
+        // Today's file is the one the log appends to; it is read through the log, which reopens
+        // it for appending afterwards.
+        displayed_ = log_.readOpenFile();
+        return true;
+    }
+    QStringList lines;
+    if (!StatusLog::readLogLines(path, lines)) {
+        return false;
+    }
+    displayed_ = lines;
+    return true;
+}
+
+bool LogViewer::deleteFile(const QString& fileName)
+{
+    if (!isPlainFileName(fileName)) {
+        return false;
+    }
+    const QString path = pathOf(fileName);
+    if (log_.isHeldOpen(path)) {
+        dialogs_.messageBox(heldOpenMessage(), QStringLiteral("Quillon"), platform::MessageIcon::Critical);
+        return false;
+    }
+    const bool removed = QFile::remove(path);
+    refreshFiles();
+    return removed;
+}
+
+LogViewer::PrintOutcome LogViewer::print(const QString& pdfPathForTests)
+{
+    if (displayed_.isEmpty()) {
+        dialogs_.messageBox(strings_.loadText(1049), strings_.loadText(1046),
+                            platform::MessageIcon::Information);
+        return PrintOutcome::NothingToPrint;
+    }
+    if (!shell_.printLines(displayed_, pdfPathForTests)) {
+        // Say so rather than let the user wait for a page that never comes.
+        dialogs_.messageBox(noPrinterMessage(), strings_.loadText(1046), platform::MessageIcon::Information);
+        return PrintOutcome::NoPrinter;
+    }
+    return PrintOutcome::Printed;
 }
 
 } // namespace qlnrec::records

@@ -42,10 +42,12 @@ public:
 
     enum class PrintOutcome { Printed, NothingToPrint, NoPrinter };
     // Prints the displayed lines, one per printed line. With nothing displayed an information box
-    // (text 1049, title 1046) asks for a file and the caller puts the focus on File1.
+    // (text 1049, title 1046) asks for a file and the caller puts the focus on File1; without a
+    // printer an information box says so.
     PrintOutcome print(const QString& pdfPathForTests = {});
 
     static QString heldOpenMessage();
+    static QString noPrinterMessage();
 
 private:
     QString pathOf(const QString& fileName) const;

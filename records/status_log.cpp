@@ -1,53 +1,219 @@
 #include "records/status_log.h"
 
+#include "platform/core/text_helpers.h"
 #include "platform/shell/shell_service.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 
 namespace qlnrec::records {
+
+namespace {
+
+// The first ninety seconds of a day, as fractions of a day; the rollover acts only inside.
+constexpr double kRolloverFrom = 1.0 / 86400.0;
+constexpr double kRolloverUntil = 0.0010416666666666667;
+
+// A status line is one line of the day file: a line break or other control character inside the
+// text (a caller name, for instance) would split it, so each becomes a blank.
+QString oneLine(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        if (c.category() == QChar::Other_Control) {
+            c = QLatin1Char(' ');
+        }
+    }
+    return out;
+}
+
+QString decodeLine(const QByteArray& bytes, const QByteArray& legacyEncoding)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    QStringDecoder legacy(legacyEncoding.constData());
+    if (!legacy.isValid()) {
+        return QString::fromLatin1(bytes);
+    }
+    return legacy.decode(bytes);
+}
+
+} // namespace
 
 StatusLog::StatusLog(platform::EventService& events, QString programFolder)
     : events_(events), programFolder_(std::move(programFolder)),
       timLog_(std::make_unique<platform::Timer>(events, kRolloverIntervalMs))
 {
+    timLog_->setOnTick([this] { timLogTick(); });
 }
 
-StatusLog::~StatusLog() = default;
+StatusLog::~StatusLog()
+{
+    close();
+}
 
-void StatusLog::openAtStart() {}
-QString StatusLog::addStatusLine(const QString& text)
-{
-    return text;
-}
-void StatusLog::close() {}
-bool StatusLog::isOpen() const
-{
-    return false;
-}
-bool StatusLog::printLog(const QString&)
-{
-    return false;
-}
-void StatusLog::timLogTick() {}
 QString StatusLog::logFolder() const
 {
     return programFolder_ + QStringLiteral("/LogFiles");
 }
+
 QString StatusLog::dayFileName(const QDate& date)
 {
-    return date.toString(QStringLiteral("yy-MM-dd.txt"));
+    return date.toString(QStringLiteral("yy-MM-dd")) + QStringLiteral(".txt");
 }
-bool StatusLog::isHeldOpen(const QString&) const
+
+void StatusLog::openAtStart()
 {
-    return false;
+    QDir().mkpath(logFolder());
+    openDayFile(events_.currentDateTime().date());
+    timLog_->setEnabled(true);
 }
+
+void StatusLog::openDayFile(const QDate& date)
+{
+    file_.reset();
+    currentPath_ = logFolder() + QLatin1Char('/') + dayFileName(date);
+    if (!QFileInfo::exists(currentPath_)) {
+        file_ = std::make_unique<QFile>(currentPath_);
+        if (!file_->open(QIODevice::WriteOnly)) {
+            file_.reset();
+        }
+        return;
+    }
+    QStringList earlier;
+    if (readLogLines(currentPath_, earlier, legacyEncoding_)) {
+        appendToList(earlier);
+    }
+    // Reopened before pending events run, so a status line added by one of them still reaches
+    // the file.
+    reopenForAppend();
+    events_.processPendingEvents();
+}
+
+bool StatusLog::reopenForAppend()
+{
+    file_ = std::make_unique<QFile>(currentPath_);
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Append)) {
+        file_.reset();
+        return false;
+    }
+    return true;
+}
+
+void StatusLog::appendToList(const QStringList& newLines)
+{
+    if (newLines.isEmpty()) {
+        return;
+    }
+    const int firstNewRow = static_cast<int>(lines_.size());
+    lines_.append(newLines);
+    if (onLinesAppended) {
+        onLinesAppended(firstNewRow);
+    }
+}
+
+QString StatusLog::addStatusLine(const QString& text)
+{
+    const QString line =
+        oneLine(text) + QLatin1Char(' ') + platform::timeOfDayText(events_.currentDateTime().time());
+    appendToList({line});
+    if (file_) {
+        // Written through at once, so a crash loses no line.
+        file_->write(line.toUtf8() + QByteArrayLiteral("\r\n"));
+        file_->flush();
+    }
+    return line;
+}
+
+void StatusLog::close()
+{
+    file_.reset();
+    currentPath_.clear();
+    timLog_->setEnabled(false);
+}
+
+bool StatusLog::isOpen() const
+{
+    return file_ != nullptr;
+}
+
+void StatusLog::timLogTick()
+{
+    const QDateTime now = events_.currentDateTime();
+    const double dayFraction = now.time().msecsSinceStartOfDay() / 86400000.0;
+    if (!(dayFraction > kRolloverFrom && dayFraction < kRolloverUntil)) {
+        return;
+    }
+    file_.reset();
+    openDayFile(now.date());
+}
+
+bool StatusLog::isHeldOpen(const QString& path) const
+{
+    if (!file_ || currentPath_.isEmpty()) {
+        return false;
+    }
+    const QFileInfo held(currentPath_);
+    const QFileInfo other(path);
+    if (!other.exists()) {
+        return false;
+    }
+    return held.canonicalFilePath() == other.canonicalFilePath();
+}
+
 QStringList StatusLog::readOpenFile()
 {
-    return {};
+    QStringList lines;
+    if (currentPath_.isEmpty()) {
+        return lines;
+    }
+    file_.reset();
+    readLogLines(currentPath_, lines, legacyEncoding_);
+    reopenForAppend();
+    return lines;
 }
-bool StatusLog::readLogLines(const QString&, QStringList&)
+
+bool StatusLog::readLogLines(const QString& path, QStringList& lines, const QByteArray& legacyEncoding)
 {
-    return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    qsizetype start = 0;
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n') {
+            continue;
+        }
+        lines << decodeLine(bytes.mid(start, i - start), legacyEncoding);
+        if (c == '\r' && i + 1 < size && bytes[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < size) {
+        lines << decodeLine(bytes.mid(start), legacyEncoding); // last line without an ending
+    }
+    return true;
+}
+
+bool StatusLog::printLog(const QString& pdfPathForTests)
+{
+    platform::ShellService* shell = shell_;
+    if (!shell) {
+        if (!ownShell_) {
+            ownShell_ = std::make_unique<platform::DesktopShellService>();
+        }
+        shell = ownShell_.get();
+    }
+    return shell->printLines(lines_, pdfPathForTests);
 }
 
 } // namespace qlnrec::records

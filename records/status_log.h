@@ -65,12 +65,16 @@ public:
     // so logging goes on.
     QStringList readOpenFile();
 
-    // Reads the lines of a log file (CR LF or LF ends; UTF-8, with a legacy code page for lines
-    // that are not valid UTF-8). False when the file cannot be opened.
-    static bool readLogLines(const QString& path, QStringList& lines);
+    // Reads the lines of a log file (CR LF, LF or CR ends). Lines are UTF-8; a line that is not
+    // valid UTF-8 is read in the legacy code page (a file written on the original platform).
+    // False when the file cannot be opened.
+    static bool readLogLines(const QString& path, QStringList& lines,
+                             const QByteArray& legacyEncoding = QByteArrayLiteral("windows-1252"));
+    // The legacy code page of the user-interface language ("windows-1252", "GB18030", "Big5").
+    void setLegacyEncoding(const QByteArray& encodingName) { legacyEncoding_ = encodingName; }
 
 private:
-    void openDayFile(const QDate& date, bool readExistingIntoList);
+    void openDayFile(const QDate& date);
     bool reopenForAppend();
     void appendToList(const QStringList& newLines);
 
@@ -80,6 +84,7 @@ private:
     std::unique_ptr<QFile> file_;
     QStringList lines_;
     std::unique_ptr<platform::Timer> timLog_;
+    QByteArray legacyEncoding_ = QByteArrayLiteral("windows-1252");
     platform::ShellService* shell_ = nullptr;
     std::unique_ptr<platform::ShellService> ownShell_;
 };
