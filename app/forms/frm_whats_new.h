@@ -1,0 +1,25 @@
+#pragma once
+// The what's-new window, shown a few seconds after each start; its one button closes it.
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class frmWhatsNew;
+}
+
+namespace qlnrec::app {
+
+class frmWhatsNew : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmWhatsNew(QWidget* parent = nullptr);
+    ~frmWhatsNew() override;
+    Ui::frmWhatsNew& ui() { return *ui_; }
+    static QString notesHtml();
+
+private:
+    std::unique_ptr<Ui::frmWhatsNew> ui_;
+};
+
+} // namespace qlnrec::app

@@ -1,0 +1,255 @@
+#include "app/main_window_loader.h"
+
+#include "app/app_services.h"
+#include "app/config/config_store.h"
+#include "app/config/program_folders.h"
+#include "app/forms/frm_main.h"
+#include "app/modal_windows.h"
+#include "app/run_state.h"
+#include "app/startup_parts.h"
+#include "app/strings/strings.h"
+#include "platform/core/event_service.h"
+#include "platform/core/settings_store.h"
+#include "records/status_log.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+
+#include <cstdio>
+#include <exception>
+
+namespace qlnrec::app {
+
+namespace {
+const QString kConfig = QStringLiteral("Config");
+
+QString lineSection(int line)
+{
+    return QStringLiteral("Line%1").arg(line);
+}
+} // namespace
+
+MainWindowLoader::MainWindowLoader(AppServices& services) : s_(services) {}
+
+MainWindowLoader::~MainWindowLoader() = default;
+
+void MainWindowLoader::openSteps()
+{
+    steps_ =
+        std::make_unique<QFile>(s_.state.programFolder + QLatin1Char('/') + QLatin1String(kStepsFileName));
+    if (!steps_->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        steps_.reset();
+    }
+}
+
+void MainWindowLoader::marker(const char* text)
+{
+    if (!steps_) {
+        return;
+    }
+    // Written through at once: the markers tell how far a start got even if it dies.
+    steps_->write(text);
+    steps_->write("\r\n");
+    steps_->flush();
+}
+
+void MainWindowLoader::closeSteps()
+{
+    if (steps_) {
+        steps_->close();
+        steps_.reset();
+    }
+}
+
+void MainWindowLoader::loadCheckBoxes(frmMain& w)
+{
+    const Strings& strings = s_.strings;
+    w.chkLegal->setToolTip(strings.loadText(1114));
+    w.lblLegal->setText(strings.loadText(1114));
+    w.lblRingCount->setText(strings.loadText(1120));
+    w.chkLegal->setChecked(false);
+    w.chkRingCount->setChecked(false);
+
+    // Ticking a box runs its click handler, so a stored ticked value is saved (and journaled)
+    // again. A box ticked only by its default is not written: a first start leaves the store
+    // holding nothing but the language and the program folder until the user agrees.
+    auto tick = [this](QCheckBox* box, const char* key, const char* defaultValue, void (frmMain::*click)(),
+                       frmMain& window) {
+        const QString k = QLatin1String(key);
+        if (s_.config.getNumber(kConfig, k, QLatin1String(defaultValue)) == 0) {
+            return;
+        }
+        box->setChecked(true);
+        if (s_.config.contains(kConfig, k)) {
+            (window.*click)();
+        }
+    };
+    tick(w.chkLegal, "Legal", "0", &frmMain::chkLegal_Click, w);
+    tick(w.chkRingCount, "RingCount", "1", &frmMain::chkRingCount_Click, w);
+}
+
+void MainWindowLoader::loadRingIntervals()
+{
+    for (int line = 0; line < kLineCount; ++line) {
+        const QString section = lineSection(line);
+        for (int k = 1; k <= kRingIntervalCount; ++k) {
+            const QString key = QStringLiteral("Param%1").arg(k);
+            int value = s_.config.getInt(section, key, QStringLiteral("6500"));
+            if (value > kMaxRingIntervalMs) {
+                value = kMaxRingIntervalMs;
+                s_.config.saveSetting(section, key, QString::number(kMaxRingIntervalMs));
+            }
+            // A negative interval cannot be waited for; read it like a garbled value.
+            s_.state.ringIntervalsMs[line][k - 1] = value < 0 ? 0 : value;
+        }
+    }
+    for (int line = 0; line < kLineCount; ++line) {
+        const int first = s_.state.ringIntervalsMs[line][0];
+        if (first != 0) {
+            s_.state.ringTimerIntervalMs[line] = static_cast<std::uint32_t>(first);
+            s_.parts.setRingTimerInterval(line, static_cast<std::uint32_t>(first));
+        }
+    }
+}
+
+void MainWindowLoader::checkDeviceChanges()
+{
+    for (int line = 0; line < kLineCount; ++line) {
+        const std::optional<QString> deviceText = s_.parts.lineDeviceText(line);
+        if (!deviceText) {
+            continue;
+        }
+        const QString key = QStringLiteral("Line%1").arg(line);
+        if (s_.config.getSetting(QStringLiteral("Modem"), key) == *deviceText) {
+            continue;
+        }
+        s_.config.saveSetting(lineSection(line), QStringLiteral("Param1"), QStringLiteral("6500"));
+        s_.config.saveSetting(lineSection(line), QStringLiteral("Calls"), QStringLiteral("32665"));
+        s_.state.ringIntervalsMs[line][0] = 6500;
+        s_.config.saveSettingLogged(QStringLiteral("Modem"), key, *deviceText);
+    }
+}
+
+void MainWindowLoader::loadDetectorSettings()
+{
+    DetectorSettings& d = s_.state.detector;
+    d.silence = s_.config.getInt(kConfig, QStringLiteral("Silence"), QStringLiteral("0"));
+    d.silenceLevel = s_.config.getInt(kConfig, QStringLiteral("SilenceLevel"), QStringLiteral("800"));
+    d.silenceSeconds = s_.config.getInt(kConfig, QStringLiteral("SilenceD"), QStringLiteral("5"));
+    d.fastBusy = s_.config.getInt(kConfig, QStringLiteral("FBS"), QStringLiteral("0"));
+    d.country = s_.config.getInt(kConfig, QStringLiteral("Country"), QStringLiteral("0"));
+}
+
+LoadResult MainWindowLoader::run(frmMain& w)
+{
+    RunState& state = s_.state;
+    ConfigStore& config = s_.config;
+    const QString folder = state.programFolder;
+
+    // 1. Centre the window, a little below the middle.
+    w.centreOnScreen();
+    // 2, 3. The platform kind only chose where Windows keeps the modems' initialisation strings
+    // so that "x3" could be appended; here each voice modem's line provider sends its own
+    // initialisation string (result codes included), so there is nothing to look up or patch.
+    // 4. The panel artwork.
+    w.paintBackground();
+    // 5. The outline.
+    w.applyWindowRegion();
+    s_.events.processPendingEvents();
+    // 6. The option boxes.
+    loadCheckBoxes(w);
+    // 7. Where this start found its files.
+    config.saveSetting(kConfig, QStringLiteral("QlnPath"), folder);
+    // 8. Captions and tool tips.
+    w.setCaptionsAndTips(s_.strings);
+    // 9. The start-up trace.
+    openSteps();
+    // 10. The log folder.
+    QDir().mkpath(folder + QStringLiteral("/LogFiles"));
+    marker("1");
+    // 11. The daily log; an earlier start of today shows its lines first.
+    w.attachStatusLog(s_.statusLog);
+    s_.statusLog.openAtStart();
+    marker("2");
+    // 12. Per-line call state.
+    s_.parts.resetLineState();
+    marker("6");
+    // 13. A temporary folder only this user can enter; the program folder as a last resort.
+    {
+        QString error;
+        state.tempFolder = ProgramFolders::privateTempFolder(config.store().applicationName(), &error);
+        if (state.tempFolder.isEmpty()) {
+            const QString fallback = folder + QStringLiteral("/tmp");
+            QDir().mkpath(fallback);
+            state.tempFolder = ProgramFolders::securePrivateFolder(fallback, &error)
+                                   ? fallback + QLatin1Char('/')
+                                   : folder + QLatin1Char('/');
+            std::fprintf(stderr, "qlnrec: no private temporary folder (%s); using %s\n", qPrintable(error),
+                         qPrintable(state.tempFolder));
+        }
+    }
+    // 14. Telephony.
+    marker("8");
+    s_.parts.initTelephony();
+    // 15. The default recordings folder.
+    QDir().mkpath(folder + QStringLiteral("/waveFiles"));
+    marker("9");
+    // 16. First start: the disclaimer, then the setup dialog.
+    if (config.getSetting(kConfig, QStringLiteral("SaveFile")).isEmpty()) {
+        if (s_.windows.showDisclaimer(&w) == DisclaimerChoice::Exit || s_.lifecycle.shuttingDown) {
+            closeSteps();
+            return LoadResult::EndProgram;
+        }
+        if (s_.parts.showSetupModal(&w) == SetupOutcome::Saved || s_.lifecycle.shuttingDown) {
+            closeSteps();
+            return LoadResult::EndProgram;
+        }
+    }
+    // 17. Learned ring intervals.
+    loadRingIntervals();
+    // 18. The setup dialog, loaded hidden: it probes the line devices and holds its settings.
+    s_.parts.loadSetupHidden();
+    // 19. The lines.
+    s_.parts.openLines();
+    // 20. The recordings folder.
+    state.recordingsFolder =
+        ProgramFolders::recordingsFolder(config.getSetting(kConfig, QStringLiteral("SaveFile")), folder);
+    // 21. The recordings lists.
+    s_.parts.loadRecordingLists();
+    // 22. A line whose device changed forgets its learned ring timing.
+    checkDeviceChanges();
+    // 23. The phone book.
+    s_.parts.loadPhoneBook();
+    marker("10");
+    // 24. The ring rules; a rule that cannot be read is skipped.
+    try {
+        s_.parts.loadRingRules();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "qlnrec: ring rules: %s\n", e.what());
+    }
+    // 25.
+    closeSteps();
+    // 26. Minimised start, as the setup dialog holds it.
+    state.minimizeOnStart = s_.parts.minimizeOnStart();
+    if (state.minimizeOnStart) {
+        w.minimizeWindow();
+    }
+    // 27. The setup dialog's load may have left a busy pointer.
+    while (QGuiApplication::overrideCursor()) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    w.unsetCursor();
+    // 28. The TrueSpeech codec.
+    s_.parts.findTrueSpeechDriver();
+    // 29. Detector settings, read once for the run.
+    loadDetectorSettings();
+    // 30. The block list.
+    s_.parts.loadBlockList();
+
+    w.Timer7.setEnabled(true);
+    return s_.lifecycle.shuttingDown ? LoadResult::EndProgram : LoadResult::Loaded;
+}
+
+} // namespace qlnrec::app

@@ -1,0 +1,59 @@
+#pragma once
+// The subsystems the main window's load sequence and shutdown call, in a fixed order. Each
+// method has an empty default so the order is settled here while the subsystems fill them in.
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class QWidget;
+
+namespace qlnrec::app {
+
+enum class SetupOutcome { Exited, Saved };
+
+class StartupParts {
+public:
+    virtual ~StartupParts() = default;
+
+    // Load sequence, in the order the main window calls them.
+    virtual void resetLineState() {} // per-line call records
+    virtual void initTelephony() {}  // telephony interface
+    virtual SetupOutcome showSetupModal(QWidget* /*owner*/) { return SetupOutcome::Exited; }
+    virtual void setRingTimerInterval(int /*line*/, std::uint32_t /*intervalMs*/) {}
+    virtual void loadSetupHidden() {}                      // hidden setup dialog
+    virtual bool minimizeOnStart() const { return false; } // held by the setup dialog
+    virtual void openLines() {}
+    virtual void loadRecordingLists() {}
+    // The device text of a line as the hidden setup dialog shows it; nullopt while there is no
+    // setup dialog to ask.
+    virtual std::optional<QString> lineDeviceText(int /*line*/) const { return std::nullopt; }
+    virtual void loadPhoneBook() {}
+    virtual void loadRingRules() {}
+    virtual void findTrueSpeechDriver() {}
+    virtual void loadBlockList() {}
+
+    // Shutdown.
+    virtual void closeMedia() {}    // the recording player's media alias
+    virtual void closeLines() {}    // every open line, then the telephony interface
+    virtual void unloadWindows() {} // windows the subsystems own
+};
+
+// What the main window's buttons and keys ask for.
+class MainWindowCommands {
+public:
+    virtual ~MainWindowCommands() = default;
+    virtual void openSetup(QWidget* /*owner*/) {}       // cmdParam
+    virtual void openLogViewer(QWidget* /*owner*/) {}   // cmdLog
+    virtual void openBackup(QWidget* /*owner*/) {}      // cmdBackup
+    virtual void openHelp() {}                          // cmdHelp
+    virtual void browseWaveFiles(QWidget* /*owner*/) {} // cmdBrows
+    virtual void play() {}                              // cmdPlay
+    virtual void stop() {}                              // cmdStop
+    virtual void pause() {}                             // cmdPause
+    virtual void openDialer(QWidget* /*owner*/) {}      // cmdDialOut
+    virtual void quickDial(QWidget* /*owner*/) {}       // right button on lblDial
+    virtual void openVolumeControl() {}                 // lblSpeaker
+};
+
+} // namespace qlnrec::app
