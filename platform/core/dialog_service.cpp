@@ -54,9 +54,12 @@ std::optional<QString> ScriptedDialogService::nextText()
     if (texts_.empty()) {
         return std::nullopt;
     }
-    auto t = texts_.front();
+    const QueuedText queued = texts_.front();
     texts_.erase(texts_.begin());
-    return t;
+    if (!queued.present) {
+        return std::nullopt;
+    }
+    return queued.text;
 }
 
 std::optional<QString> ScriptedDialogService::inputBox(const QString& prompt, const QString& title,

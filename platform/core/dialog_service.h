@@ -58,7 +58,7 @@ public:
     QString browseFolder(const QString& title, const QString& startFolder) override;
 
     void queueMessageResult(MessageResult result) { messageResults_.push_back(result); }
-    void queueText(std::optional<QString> text) { texts_.push_back(std::move(text)); }
+    void queueText(std::optional<QString> text) { texts_.push_back({text.has_value(), text.value_or(QString())}); }
     // Called for every request after it is recorded (tests may act on the program here).
     std::function<void(const DialogRequest&)> onRequest;
 
@@ -70,7 +70,13 @@ private:
     std::optional<QString> nextText();
     std::vector<DialogRequest> requests_;
     std::vector<MessageResult> messageResults_;
-    std::vector<std::optional<QString>> texts_;
+    // Kept as a flag and a string: an optional inside the vector trips a false
+    // "maybe uninitialized" warning in optimised builds.
+    struct QueuedText {
+        bool present;
+        QString text;
+    };
+    std::vector<QueuedText> texts_;
 };
 
 // Headless runs (scenario mode): every box is answered with its default button and written to
