@@ -57,7 +57,7 @@ public:
                     --s;
                     break;
                 }
-                emit(dst + d);
+                writeBlock(dst + d);
                 d += 32;
             }
         }
@@ -74,7 +74,7 @@ public:
         if (dstLength < 32)
             return MMSYSERR_NOMEM;
         pending_.resize(480, 0);
-        emit(dst);
+        writeBlock(dst);
         *dstLengthUsed = 32;
         return MMSYSERR_NOERROR;
     }
@@ -93,7 +93,7 @@ public:
     int restarts = 0;
 
 private:
-    void emit(std::uint8_t* out)
+    void writeBlock(std::uint8_t* out)
     {
         std::uint8_t sum = 0;
         for (auto b : pending_)
