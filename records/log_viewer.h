@@ -1,12 +1,11 @@
 #pragma once
 // What the log viewer window does, without the window: list the log files, display one,
 // delete one, print what is displayed. frmViewLog wires its controls to this.
+#include "app/strings/strings.h"
+
 #include <QString>
 #include <QStringList>
 
-namespace qlnrec::app {
-class Strings;
-}
 namespace qlnrec::platform {
 class DialogService;
 class ShellService;
@@ -55,7 +54,7 @@ private:
     StatusLog& log_;
     platform::DialogService& dialogs_;
     platform::ShellService& shell_;
-    const app::Strings& strings_;
+    const app::Strings strings_; // held by value: a copy is one int and cannot dangle
     QStringList files_;
     QStringList displayed_;
 };
