@@ -24,6 +24,13 @@ public:
     virtual QString name() const = 0;
     virtual std::size_t deviceCount() const = 0;
     virtual LineDevice* device(std::size_t index) = 0;
+
+    // Health of the provider's devices: a device stopped working (failed = true, e.g. its modem
+    // was unplugged) or works again, with a text for the status list. Called on the GUI thread;
+    // a listener set later hears the failures that are current at once. Providers whose devices
+    // cannot fail this way ignore it.
+    using StatusListener = std::function<void(LineDevice* device, bool failed, const QString& text)>;
+    virtual void setStatusListener(StatusListener listener) { (void)listener; }
 };
 
 // What a provider gets to build its devices: the clock and the wave service in which it
