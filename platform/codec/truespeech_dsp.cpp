@@ -90,20 +90,16 @@ int pitchLag(int code, int lagBase)
     return std::clamp(code / 25 + lagBase + 18, 0, kHistoryLength - 1);
 }
 
-bool pitchPrediction(const std::array<std::int32_t, kHistoryLength>& history, int code, int lagBase,
-                     std::int16_t v[kTrueSpeechSubframeSamples])
+bool pitchVector(const std::array<std::int32_t, kHistoryLength>& history, int lag, int gainIndex,
+                 std::int16_t v[kTrueSpeechSubframeSamples])
 {
-    if (code == kTrueSpeechPitchOff) {
-        std::memset(v, 0, sizeof(std::int16_t) * kTrueSpeechSubframeSamples);
-        return true;
-    }
     // The history followed by the vector being built, so short lags repeat the new samples.
     std::array<std::int16_t, kHistoryLength + kTrueSpeechSubframeSamples> u{};
     for (int i = 0; i < kHistoryLength; ++i) {
         u[static_cast<std::size_t>(i)] = wrap16(history[static_cast<std::size_t>(i)]);
     }
-    const int lag = pitchLag(code, lagBase);
-    const int g = (code % 25) * 2;
+    lag = std::clamp(lag, 0, kHistoryLength - 1);
+    const int g = std::clamp(gainIndex, 0, 24) * 2;
     const std::int32_t c0 = tables::kPitchTaps[static_cast<std::size_t>(g)];
     const std::int32_t c1 = tables::kPitchTaps[static_cast<std::size_t>(g + 1)];
     bool ok = true;
@@ -115,6 +111,16 @@ bool pitchPrediction(const std::array<std::int32_t, kHistoryLength>& history, in
         u[static_cast<std::size_t>(kHistoryLength + n)] = v[n];
     }
     return ok;
+}
+
+bool pitchPrediction(const std::array<std::int32_t, kHistoryLength>& history, int code, int lagBase,
+                     std::int16_t v[kTrueSpeechSubframeSamples])
+{
+    if (code == kTrueSpeechPitchOff) {
+        std::memset(v, 0, sizeof(std::int16_t) * kTrueSpeechSubframeSamples);
+        return true;
+    }
+    return pitchVector(history, pitchLag(code, lagBase), code % 25, v);
 }
 
 void placePulses(std::uint16_t codes, int scale, std::uint32_t positions,

@@ -33,6 +33,11 @@ void subframePredictors(const Coefficients& current, const Coefficients& previou
 // Pitch lag (delay of the second tap) for a code and lag base; the first tap is one further back.
 int pitchLag(int code, int lagBase);
 
+// The long-term prediction for a given lag (18..145) and gain pair index (0..24). Returns false
+// when a value had to be wrapped to 16 bits.
+bool pitchVector(const std::array<std::int32_t, kHistoryLength>& history, int lag, int gainIndex,
+                 std::int16_t v[kTrueSpeechSubframeSamples]);
+
 // Builds the long-term prediction for one subframe. Returns false when a value had to be
 // wrapped to 16 bits (which the decoder does silently).
 bool pitchPrediction(const std::array<std::int32_t, kHistoryLength>& history, int code, int lagBase,

@@ -1,0 +1,810 @@
+#include "platform/codec/truespeech_encoder.h"
+
+#include "platform/codec/truespeech_tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+namespace qlnrec::platform {
+
+namespace {
+
+using truespeech::Coefficients;
+using truespeech::DecoderState;
+using truespeech::kHistoryLength;
+
+constexpr int kN = kTrueSpeechSubframeSamples;
+constexpr int kMinLag = 18;
+constexpr int kMaxLag = kHistoryLength - 1; // taps reach one sample further back
+constexpr int kLags = kMaxLag - kMinLag + 1;
+constexpr int kGains = 25;
+constexpr int kScales = 16;
+constexpr int kLpcPaths = 4;
+
+using Phi = std::array<std::array<float, kN>, kN>;
+using AllowedPitch = std::array<std::uint8_t, 128 * 25>;
+
+// Analysis window over the frame: a long rise and a short fall. The coded filter is used as it
+// is for the second half of the frame and carried into the start of the next one, so the
+// analysis leans towards the end of the frame.
+const std::array<float, kTrueSpeechFrameSamples>& analysisWindow()
+{
+    static const std::array<float, kTrueSpeechFrameSamples> window = [] {
+        std::array<float, kTrueSpeechFrameSamples> w{};
+        constexpr int rise = 230;
+        constexpr int fall = kTrueSpeechFrameSamples - rise;
+        for (int n = 0; n < rise; ++n) {
+            w[static_cast<std::size_t>(n)] =
+                static_cast<float>(0.54 - 0.46 * std::cos(std::numbers::pi * n / (rise - 1)));
+        }
+        for (int n = 0; n < fall; ++n) {
+            w[static_cast<std::size_t>(rise + n)] =
+                static_cast<float>(std::cos(std::numbers::pi / 2 * (n + 1) / (fall + 1)));
+        }
+        return w;
+    }();
+    return window;
+}
+
+// Toeplitz quadratic form x' R y over `length` terms.
+double quadratic(const double* x, const double* y, const double* r, int length)
+{
+    double sum = 0;
+    for (int i = 0; i < length; ++i) {
+        double inner = 0;
+        for (int j = 0; j < length; ++j) {
+            inner += r[std::abs(i - j)] * y[j];
+        }
+        sum += x[i] * inner;
+    }
+    return sum;
+}
+
+int pitchCode(int lag, int gain, int base)
+{
+    for (int d = 0; d <= 5; ++d) {
+        // The top lag offset exists only for the first two gain pairs (codes 125 and 126).
+        if (d == 5 && gain > 1) {
+            continue;
+        }
+        const int code = 25 * d + gain;
+        if (truespeech::pitchLag(code, base) == lag) {
+            return code;
+        }
+    }
+    return -1;
+}
+
+std::size_t pitchSlot(int lag, int gain)
+{
+    return static_cast<std::size_t>((lag - kMinLag) * kGains + gain);
+}
+
+std::int16_t historyAt(const DecoderState& state, int back)
+{
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(
+        static_cast<std::uint32_t>(state.history[static_cast<std::size_t>(kHistoryLength - back)])));
+}
+
+// Zero-state synthesis filtering of one subframe: the same as convolving with the impulse
+// response, at a fraction of the cost.
+void synthesisFilter(const std::array<float, 8>& a, const float* x, float* y)
+{
+    for (int n = 0; n < kN; ++n) {
+        float sum = x[n];
+        for (int m = 0; m < 8 && m < n; ++m) {
+            sum += a[static_cast<std::size_t>(m)] * y[n - 1 - m];
+        }
+        y[n] = sum;
+    }
+}
+
+// The pitch gain pairs as floats, with the products the error estimate needs.
+struct PitchGains {
+    std::array<float, kGains> c0{}, c1{}, c0c0{}, c1c1{}, c0c1{};
+};
+
+const PitchGains& pitchGains()
+{
+    static const PitchGains gains = [] {
+        PitchGains g;
+        for (std::size_t i = 0; i < kGains; ++i) {
+            g.c0[i] = truespeech::tables::kPitchTaps[2 * i] / 16384.0f;
+            g.c1[i] = truespeech::tables::kPitchTaps[2 * i + 1] / 16384.0f;
+            g.c0c0[i] = g.c0[i] * g.c0[i];
+            g.c1c1[i] = g.c1[i] * g.c1[i];
+            g.c0c1[i] = 2.0f * g.c0[i] * g.c1[i];
+        }
+        return g;
+    }();
+    return gains;
+}
+
+struct PulseSet {
+    float deltaError = 0; // change of the squared error against the pulse target
+    int scale = 0;
+    std::array<int, 7> position{};
+    std::array<int, 7> level{}; // pulse code: 0 +a, 1 +3a, 2 -a, 3 -3a
+};
+
+int halfOf(int n)
+{
+    return n < 30 ? 0 : 1;
+}
+
+float amplitudeOf(int scale, int level)
+{
+    return truespeech::tables::kPulseAmplitudes[static_cast<std::size_t>(scale * 4 + level)];
+}
+
+constexpr float kBlocked = 1e30f;
+
+// Best pulse in [from, to): the error change of adding +-a or +-3a (sign of the backward-filtered
+// target) at each free position. 3a beats a exactly when |target| > 2 a energy.
+struct Placement {
+    float delta = kBlocked;
+    int position = -1;
+    int level = 0;
+};
+
+Placement bestPlacement(const float* dd, const float* diag, const float* blocked, float a, int from, int to)
+{
+    Placement best;
+    const float a3 = 3.0f * a;
+    for (int n = from; n < to; ++n) {
+        const float t = std::abs(dd[n]);
+        const float e = diag[n];
+        const float single = a * (a * e - 2.0f * t);
+        const float triple = a3 * (a3 * e - 2.0f * t);
+        const float delta = std::min(single, triple) + blocked[n];
+        if (delta < best.delta) {
+            best.delta = delta;
+            best.position = n;
+            best.level = (triple < single ? 1 : 0) + (dd[n] >= 0 ? 0 : 2);
+        }
+    }
+    return best;
+}
+
+// Seven pulses (three in 0..29, four in 30..59) at one scale: greedy placement, then moves of
+// single pulses within their half while that lowers the error.
+PulseSet searchPulses(const float* d, const Phi& phi, const float* diag, int scale, int refinePasses)
+{
+    PulseSet set;
+    set.scale = scale;
+    const float a = amplitudeOf(scale, 0);
+    std::array<float, kN> dd{};
+    std::copy(d, d + kN, dd.begin());
+    std::array<float, kN> blocked{};
+    std::array<int, 2> count{};
+    constexpr std::array<int, 2> capacity = {3, 4};
+    auto apply = [&](int pos, float amplitude) {
+        const float* column = phi[static_cast<std::size_t>(pos)].data();
+        for (int n = 0; n < kN; ++n) {
+            dd[static_cast<std::size_t>(n)] -= amplitude * column[n];
+        }
+    };
+    for (int k = 0; k < 7; ++k) {
+        Placement best;
+        for (int half = 0; half < 2; ++half) {
+            if (count[static_cast<std::size_t>(half)] < capacity[static_cast<std::size_t>(half)]) {
+                const Placement p =
+                    bestPlacement(dd.data(), diag, blocked.data(), a, 30 * half, 30 * half + 30);
+                if (p.delta < best.delta) {
+                    best = p;
+                }
+            }
+        }
+        blocked[static_cast<std::size_t>(best.position)] = kBlocked;
+        ++count[static_cast<std::size_t>(halfOf(best.position))];
+        set.position[static_cast<std::size_t>(k)] = best.position;
+        set.level[static_cast<std::size_t>(k)] = best.level;
+        set.deltaError += best.delta;
+        apply(best.position, amplitudeOf(scale, best.level));
+    }
+    for (int pass = 0; pass < refinePasses; ++pass) {
+        bool moved = false;
+        for (std::size_t j = 0; j < 7; ++j) {
+            const int pos = set.position[j];
+            const auto up = static_cast<std::size_t>(pos);
+            const float amplitude = amplitudeOf(scale, set.level[j]);
+            apply(pos, -amplitude);
+            const float current = amplitude * (amplitude * diag[up] - 2.0f * dd[up]);
+            blocked[up] = 0;
+            const int first = pos < 30 ? 0 : 30;
+            const Placement p = bestPlacement(dd.data(), diag, blocked.data(), a, first, first + 30);
+            if (p.delta < current - 1e-4f * std::abs(current)) {
+                moved = true;
+                set.position[j] = p.position;
+                set.level[j] = p.level;
+                set.deltaError += p.delta - current;
+            }
+            blocked[static_cast<std::size_t>(set.position[j])] = kBlocked;
+            apply(set.position[j], amplitudeOf(scale, set.level[j]));
+        }
+        if (!moved) {
+            break;
+        }
+    }
+    return set;
+}
+
+// The pulse fields of a set: codes in position order, positions as two enumerative ranks.
+void pulseFields(const PulseSet& set, std::uint16_t& codes, std::uint32_t& positions)
+{
+    std::array<int, 7> order = {0, 1, 2, 3, 4, 5, 6};
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return set.position[static_cast<std::size_t>(a)] < set.position[static_cast<std::size_t>(b)];
+    });
+    codes = 0;
+    std::array<int, 7> relative{};
+    for (std::size_t j = 0; j < 7; ++j) {
+        const auto k = static_cast<std::size_t>(order[j]);
+        codes = static_cast<std::uint16_t>(codes | set.level[k] << (12 - 2 * static_cast<int>(j)));
+        relative[j] = set.position[k] - (j < 3 ? 0 : 30);
+    }
+    positions =
+        truespeech::positionRank(relative.data(), 3) << 15 | truespeech::positionRank(relative.data() + 3, 4);
+}
+
+} // namespace
+
+struct TrueSpeechEncoder::SubframeChoice {
+    bool pitchOn = false;
+    int lag = 0;
+    int gain = 0;
+    std::uint8_t scale = 0;
+    std::uint16_t codes = 0;
+    std::uint32_t positions = 0;
+    double error = 0;
+    bool overflow = false;
+};
+
+struct TrueSpeechEncoder::FrameTrial {
+    DecoderState state;
+    TrueSpeechFrame frame;
+    std::array<std::int16_t, kTrueSpeechFrameSamples> synthesis{};
+    double error = 0;
+};
+
+void TrueSpeechEncoder::reset()
+{
+    state_ = {};
+    synthesis_ = {};
+}
+
+void TrueSpeechEncoder::encodeBlock(const std::int16_t in[kTrueSpeechFrameSamples],
+                                    std::uint8_t out[kTrueSpeechBlockBytes])
+{
+    packTrueSpeechFrame(encodeFrame(in), out);
+}
+
+TrueSpeechFrame TrueSpeechEncoder::encodeFrame(const std::int16_t in[kTrueSpeechFrameSamples])
+{
+    const std::vector<FilterChoice> filters = analyse(in);
+    std::array<float, kTrueSpeechFrameSamples> speech{};
+    for (std::size_t n = 0; n < speech.size(); ++n) {
+        speech[n] = in[n];
+    }
+    // Closed loop over the filter candidates and both ways of starting the frame.
+    FrameTrial best;
+    best.error = std::numeric_limits<double>::max();
+    const std::size_t filterTrials =
+        std::min(filters.size(), static_cast<std::size_t>(std::max(1, effort_.filterCandidates)));
+    const FilterChoice* chosen = &filters[0];
+    for (std::size_t f = 0; f < filterTrials; ++f) {
+        for (const bool interpolate : {true, false}) {
+            if (!interpolate && !effort_.tryBothInterpolations) {
+                break;
+            }
+            FrameTrial trial;
+            trial.state = state_;
+            trial.frame.interpolate = interpolate;
+            trial.frame.reflection = filters[f].indices;
+            encodeSubframes(trial, filters[f].predictor, speech.data());
+            if (trial.error < best.error) {
+                best = trial;
+                chosen = &filters[f];
+            }
+        }
+    }
+    state_ = best.state;
+    state_.previous = chosen->predictor;
+    synthesis_ = best.synthesis;
+    return best.frame;
+}
+
+std::vector<TrueSpeechEncoder::FilterChoice>
+TrueSpeechEncoder::analyse(const std::int16_t in[kTrueSpeechFrameSamples]) const
+{
+    const auto& window = analysisWindow();
+    std::array<double, kTrueSpeechFrameSamples> x{};
+    for (std::size_t n = 0; n < x.size(); ++n) {
+        x[n] = static_cast<double>(in[n]) * window[n];
+    }
+    std::array<double, 9> r{};
+    for (std::size_t k = 0; k <= 8; ++k) {
+        double sum = 0;
+        for (std::size_t n = k; n < x.size(); ++n) {
+            sum += x[n] * x[n - k];
+        }
+        r[k] = sum;
+    }
+    // A wide lag window (150 Hz) and a noise floor keep the formants broad and the filter well
+    // conditioned; with the decoder's own post-filter on top, sharper filters sound worse.
+    r[0] = r[0] * 1.003 + 1.0;
+    for (int k = 1; k <= 8; ++k) {
+        const double f = 2.0 * std::numbers::pi * 150.0 * k / 8000.0;
+        r[static_cast<std::size_t>(k)] *= std::exp(-0.5 * f * f);
+    }
+
+    // Tree search over the reflection quantizers: each stage keeps the best few partial filters
+    // by prediction error energy, which is quadratic in the new coefficient.
+    struct Path {
+        std::array<double, 9> a{};
+        std::array<std::uint8_t, 8> index{};
+        double cost = 0;
+    };
+    std::vector<Path> paths(1);
+    paths[0].a[0] = 1.0;
+    paths[0].cost = r[0];
+    struct Step {
+        std::size_t path;
+        int index;
+        double k;
+        double cost;
+    };
+    std::vector<Step> steps;
+    for (int i = 0; i < 8; ++i) {
+        steps.clear();
+        const std::int16_t* table = truespeech::tables::reflectionTable(i);
+        const int entries = truespeech::tables::kReflectionSizes[static_cast<std::size_t>(i)];
+        const int length = i + 2;
+        for (std::size_t p = 0; p < paths.size(); ++p) {
+            const auto& a = paths[p].a;
+            std::array<double, 9> b{};
+            for (int m = 0; m < length; ++m) {
+                b[static_cast<std::size_t>(m)] = a[static_cast<std::size_t>(i + 1 - m)];
+            }
+            const double qa = quadratic(a.data(), a.data(), r.data(), length);
+            const double qb = quadratic(a.data(), b.data(), r.data(), length);
+            const double qc = quadratic(b.data(), b.data(), r.data(), length);
+            for (int e = 0; e < entries; ++e) {
+                const double k = table[e] / 32768.0;
+                steps.push_back({p, e, k, qa + 2.0 * k * qb + k * k * qc});
+            }
+        }
+        const std::size_t keep = std::min<std::size_t>(kLpcPaths, steps.size());
+        std::partial_sort(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(keep), steps.end(),
+                          [](const Step& s, const Step& t) { return s.cost < t.cost; });
+        std::vector<Path> next;
+        for (std::size_t s = 0; s < keep; ++s) {
+            const Path& from = paths[steps[s].path];
+            Path to = from;
+            for (int m = 1; m <= i + 1; ++m) {
+                to.a[static_cast<std::size_t>(m)] = from.a[static_cast<std::size_t>(m)] +
+                                                    steps[s].k * from.a[static_cast<std::size_t>(i + 1 - m)];
+            }
+            to.index[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(steps[s].index);
+            to.cost = steps[s].cost;
+            next.push_back(to);
+        }
+        paths = std::move(next);
+    }
+
+    // Rank the survivors by how well the decoder's integer filter predicts; drop those whose
+    // integer filter does not fit 16 bits.
+    std::vector<FilterChoice> choices;
+    for (const Path& path : paths) {
+        FilterChoice choice;
+        choice.indices = path.index;
+        if (!truespeech::reflectionToPredictor(path.index, choice.predictor)) {
+            continue;
+        }
+        std::array<double, 9> a{};
+        a[0] = 1.0;
+        for (std::size_t m = 0; m < 8; ++m) {
+            a[m + 1] = -choice.predictor[m] / 4096.0;
+        }
+        choice.cost = quadratic(a.data(), a.data(), r.data(), 9);
+        choices.push_back(choice);
+    }
+    std::sort(choices.begin(), choices.end(),
+              [](const FilterChoice& s, const FilterChoice& t) { return s.cost < t.cost; });
+    if (choices.empty()) {
+        // The entries nearest zero: a nearly flat filter that cannot overflow.
+        FilterChoice flat;
+        for (int i = 0; i < 8; ++i) {
+            const std::int16_t* table = truespeech::tables::reflectionTable(i);
+            const int entries = truespeech::tables::kReflectionSizes[static_cast<std::size_t>(i)];
+            int best = 0;
+            for (int e = 1; e < entries; ++e) {
+                if (std::abs(table[e]) < std::abs(table[best])) {
+                    best = e;
+                }
+            }
+            flat.indices[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(best);
+        }
+        truespeech::reflectionToPredictor(flat.indices, flat.predictor);
+        choices.push_back(flat);
+    }
+    return choices;
+}
+
+void TrueSpeechEncoder::encodeSubframes(FrameTrial& trial, const Coefficients& current,
+                                        const float* speech) const
+{
+    std::array<Coefficients, 4> predictors{};
+    truespeech::subframePredictors(current, trial.state.previous, trial.frame.interpolate, predictors);
+    trial.error = 0;
+    for (int half = 0; half < 2; ++half) {
+        const int qa = 2 * half;
+        const int qb = qa + 1;
+        const auto uqa = static_cast<std::size_t>(qa);
+        const auto uqb = static_cast<std::size_t>(qb);
+        const SubframeChoice a = encodeSubframe(trial.state, predictors[uqa], speech + qa * kN, nullptr,
+                                                trial.synthesis.data() + qa * kN);
+        // The two subframes of a half share one lag base, which limits the second one's lag.
+        AllowedPitch allowed{};
+        if (a.pitchOn) {
+            for (int base = 0; base < 128; ++base) {
+                if (pitchCode(a.lag, a.gain, base) < 0) {
+                    continue;
+                }
+                for (int code = 0; code < kTrueSpeechPitchOff; ++code) {
+                    allowed[pitchSlot(truespeech::pitchLag(code, base), code % 25)] = 1;
+                }
+            }
+        }
+        const SubframeChoice b =
+            encodeSubframe(trial.state, predictors[uqb], speech + qb * kN, a.pitchOn ? &allowed : nullptr,
+                           trial.synthesis.data() + qb * kN);
+        int base = 0;
+        if (a.pitchOn && b.pitchOn) {
+            for (base = 0; base < 128; ++base) {
+                if (pitchCode(a.lag, a.gain, base) >= 0 && pitchCode(b.lag, b.gain, base) >= 0) {
+                    break;
+                }
+            }
+        } else if (a.pitchOn || b.pitchOn) {
+            base = (a.pitchOn ? a.lag : b.lag) - kMinLag;
+        }
+        trial.frame.lagBase[static_cast<std::size_t>(half)] = static_cast<std::uint8_t>(base);
+        trial.frame.pitch[uqa] =
+            static_cast<std::uint8_t>(a.pitchOn ? pitchCode(a.lag, a.gain, base) : kTrueSpeechPitchOff);
+        trial.frame.pitch[uqb] =
+            static_cast<std::uint8_t>(b.pitchOn ? pitchCode(b.lag, b.gain, base) : kTrueSpeechPitchOff);
+        for (const auto& [q, choice] : {std::pair{uqa, &a}, std::pair{uqb, &b}}) {
+            trial.frame.pulseScale[q] = choice->scale;
+            trial.frame.pulseCodes[q] = choice->codes;
+            trial.frame.pulsePositions[q] = choice->positions;
+            trial.error += choice->error;
+        }
+    }
+}
+
+TrueSpeechEncoder::SubframeChoice
+TrueSpeechEncoder::encodeSubframe(DecoderState& state, const Coefficients& c, const float* speech,
+                                  const AllowedPitch* allowed,
+                                  std::int16_t y[kTrueSpeechSubframeSamples]) const
+{
+    // A very loud excitation through a sharp filter can overflow the decoder's 32-bit filter sum,
+    // which it would turn into a burst of noise. Should that happen, aim lower and search again.
+    const auto history = state.history;
+    const auto memory = state.synthesisMemory;
+    SubframeChoice choice;
+    for (float targetGain = 1.0f; targetGain > 0.01f; targetGain *= 0.5f) {
+        state.history = history;
+        state.synthesisMemory = memory;
+        choice = searchSubframe(state, c, speech, allowed, targetGain, y);
+        if (!choice.overflow) {
+            break;
+        }
+    }
+    return choice;
+}
+
+TrueSpeechEncoder::SubframeChoice
+TrueSpeechEncoder::searchSubframe(DecoderState& state, const Coefficients& c, const float* speech,
+                                  const AllowedPitch* allowed, float targetGain,
+                                  std::int16_t y[kTrueSpeechSubframeSamples]) const
+{
+    std::array<float, 8> a{};
+    for (std::size_t m = 0; m < 8; ++m) {
+        a[m] = static_cast<float>(c[m]) / 4096.0f;
+    }
+    // Target: the input minus what the synthesis filter rings out on its own.
+    std::array<float, kN> target{};
+    {
+        std::array<float, 8> memory{};
+        for (std::size_t m = 0; m < 8; ++m) {
+            memory[m] = state.synthesisMemory[m];
+        }
+        for (int n = 0; n < kN; ++n) {
+            float ring = 0;
+            for (std::size_t m = 0; m < 8; ++m) {
+                ring += a[m] * memory[m];
+            }
+            std::memmove(memory.data() + 1, memory.data(), sizeof(float) * 7);
+            memory[0] = ring;
+            target[static_cast<std::size_t>(n)] = (speech[n] - ring) * targetGain;
+        }
+    }
+    std::array<float, kN> h{};
+    h[0] = 1.0f;
+    for (int n = 1; n < kN; ++n) {
+        float sum = 0;
+        for (int m = 0; m < 8 && m < n; ++m) {
+            sum += a[static_cast<std::size_t>(m)] * h[static_cast<std::size_t>(n - 1 - m)];
+        }
+        h[static_cast<std::size_t>(n)] = sum;
+    }
+    Phi phi{};
+    for (int delta = 0; delta < kN; ++delta) {
+        float acc = 0;
+        for (int i = kN - 1 - delta; i >= 0; --i) {
+            acc += h[static_cast<std::size_t>(kN - 1 - i)] * h[static_cast<std::size_t>(kN - 1 - i - delta)];
+            phi[static_cast<std::size_t>(i)][static_cast<std::size_t>(i + delta)] = acc;
+            phi[static_cast<std::size_t>(i + delta)][static_cast<std::size_t>(i)] = acc;
+        }
+    }
+
+    std::array<float, kN> diag{};
+    for (std::size_t n = 0; n < kN; ++n) {
+        diag[n] = phi[n][n];
+    }
+
+    // Pitch: rank every allowed (lag, gain pair) by a fast estimate that treats the two taps as
+    // independent single-delay vectors, then check the best few exactly.
+    struct PitchCandidate {
+        bool on = false;
+        int lag = 0;
+        int gain = 0;
+        float error = 0;
+        std::array<std::int16_t, kN> v{};
+        std::array<float, kN> filtered{};
+    };
+    std::vector<PitchCandidate> pitch(1); // entry 0: no pitch prediction
+    {
+        int lowLag = kMaxLag;
+        int highLag = kMinLag;
+        for (int lag = kMinLag; lag <= kMaxLag; ++lag) {
+            for (int g = 0; g < kGains; ++g) {
+                if (allowed == nullptr || (*allowed)[pitchSlot(lag, g)] != 0) {
+                    lowLag = std::min(lowLag, lag);
+                    highLag = std::max(highLag, lag);
+                    break;
+                }
+            }
+        }
+        const int lowDelay = lowLag;
+        const int highDelay = highLag + 1;
+        std::vector<std::array<float, kN>> filteredDelay(static_cast<std::size_t>(highDelay - lowDelay + 1));
+        std::vector<float> cross(filteredDelay.size());
+        std::vector<float> energy(filteredDelay.size());
+        std::vector<float> neighbour(filteredDelay.size());
+        // Filter the first period of each delayed vector; consecutive delays differ by a shift
+        // and one new sample. A vector shorter than the subframe repeats its period, and so
+        // does its filtered version, added up period by period.
+        std::array<float, kN> period{};
+        for (int delay = lowDelay; delay <= highDelay; ++delay) {
+            if (delay == lowDelay) {
+                std::array<float, kN> p{};
+                for (int n = 0; n < std::min(delay, kN); ++n) {
+                    p[static_cast<std::size_t>(n)] = historyAt(state, delay - n);
+                }
+                synthesisFilter(a, p.data(), period.data());
+            } else {
+                const float first = historyAt(state, delay);
+                for (int n = kN - 1; n > 0; --n) {
+                    period[static_cast<std::size_t>(n)] =
+                        period[static_cast<std::size_t>(n - 1)] + first * h[static_cast<std::size_t>(n)];
+                }
+                period[0] = first * h[0];
+            }
+            auto& yd = filteredDelay[static_cast<std::size_t>(delay - lowDelay)];
+            yd = period;
+            for (int start = delay; start < kN; start += delay) {
+                for (int n = start; n < kN; ++n) {
+                    yd[static_cast<std::size_t>(n)] += period[static_cast<std::size_t>(n - start)];
+                }
+            }
+        }
+        for (std::size_t i = 0; i < filteredDelay.size(); ++i) {
+            float c0 = 0;
+            float e0 = 0;
+            float n0 = 0;
+            for (std::size_t n = 0; n < kN; ++n) {
+                c0 += target[n] * filteredDelay[i][n];
+                e0 += filteredDelay[i][n] * filteredDelay[i][n];
+                if (i + 1 < filteredDelay.size()) {
+                    n0 += filteredDelay[i][n] * filteredDelay[i + 1][n];
+                }
+            }
+            cross[i] = c0;
+            energy[i] = e0;
+            neighbour[i] = n0;
+        }
+        struct Estimate {
+            float error;
+            int lag;
+            int gain;
+        };
+        // Keep the best few estimates in a small sorted list.
+        const std::size_t keep = static_cast<std::size_t>(std::clamp(effort_.pitchCandidates, 1, 32));
+        std::vector<Estimate> estimates;
+        estimates.reserve(keep + 1);
+        const PitchGains& gains = pitchGains();
+        std::array<float, kGains> errors{};
+        for (int lag = lowLag; lag <= highLag; ++lag) {
+            const auto i = static_cast<std::size_t>(lag - lowDelay);
+            const float x0 = -2.0f * cross[i + 1];
+            const float x1 = -2.0f * cross[i];
+            const float e0 = energy[i + 1];
+            const float e1 = energy[i];
+            const float e01 = neighbour[i];
+            for (std::size_t g = 0; g < kGains; ++g) {
+                errors[g] = gains.c0[g] * x0 + gains.c1[g] * x1 + gains.c0c0[g] * e0 + gains.c0c1[g] * e01 +
+                            gains.c1c1[g] * e1;
+            }
+            for (int g = 0; g < kGains; ++g) {
+                const float error = errors[static_cast<std::size_t>(g)];
+                if (estimates.size() == keep && error >= estimates.back().error) {
+                    continue;
+                }
+                if (allowed != nullptr && (*allowed)[pitchSlot(lag, g)] == 0) {
+                    continue;
+                }
+                auto at = std::upper_bound(estimates.begin(), estimates.end(), error,
+                                           [](float value, const Estimate& e) { return value < e.error; });
+                estimates.insert(at, {error, lag, g});
+                if (estimates.size() > keep) {
+                    estimates.pop_back();
+                }
+            }
+        }
+        for (std::size_t i = 0; i < estimates.size(); ++i) {
+            PitchCandidate candidate;
+            candidate.on = true;
+            candidate.lag = estimates[i].lag;
+            candidate.gain = estimates[i].gain;
+            if (!truespeech::pitchVector(state.history, candidate.lag, candidate.gain, candidate.v.data())) {
+                continue; // would wrap in the decoder
+            }
+            if (candidate.lag >= kN) {
+                // No repetition inside the subframe: the two filtered taps add up linearly.
+                const auto i = static_cast<std::size_t>(candidate.lag - lowDelay);
+                const float c0 =
+                    truespeech::tables::kPitchTaps[static_cast<std::size_t>(2 * candidate.gain)] / 16384.0f;
+                const float c1 =
+                    truespeech::tables::kPitchTaps[static_cast<std::size_t>(2 * candidate.gain + 1)] /
+                    16384.0f;
+                for (std::size_t n = 0; n < kN; ++n) {
+                    candidate.filtered[n] = c0 * filteredDelay[i + 1][n] + c1 * filteredDelay[i][n];
+                }
+            } else {
+                std::array<float, kN> v{};
+                for (std::size_t n = 0; n < kN; ++n) {
+                    v[n] = candidate.v[n];
+                }
+                synthesisFilter(a, v.data(), candidate.filtered.data());
+            }
+            float error = 0;
+            for (std::size_t n = 0; n < kN; ++n) {
+                error += candidate.filtered[n] * (candidate.filtered[n] - 2.0f * target[n]);
+            }
+            candidate.error = error;
+            if (error < 0) {
+                pitch.push_back(candidate);
+            }
+        }
+        std::sort(pitch.begin() + 1, pitch.end(),
+                  [](const PitchCandidate& s, const PitchCandidate& t) { return s.error < t.error; });
+        pitch.resize(std::min<std::size_t>(pitch.size(),
+                                           static_cast<std::size_t>(1 + effort_.pitchCandidatesForPulses)));
+    }
+
+    // Pulses for each pitch candidate; the smallest total error wins.
+    SubframeChoice best;
+    float bestError = std::numeric_limits<float>::max();
+    const PitchCandidate* bestPitch = &pitch[0];
+    for (const PitchCandidate& candidate : pitch) {
+        std::array<float, kN> rest{};
+        float restEnergy = 0;
+        for (std::size_t n = 0; n < kN; ++n) {
+            rest[n] = target[n] - candidate.filtered[n];
+            restEnergy += rest[n] * rest[n];
+        }
+        // Backward-filtered target: the time-reversed remainder through the synthesis filter.
+        std::array<float, kN> d{};
+        {
+            std::array<float, kN> reversed{};
+            std::reverse_copy(rest.begin(), rest.end(), reversed.begin());
+            synthesisFilter(a, reversed.data(), d.data());
+            std::reverse(d.begin(), d.end());
+        }
+        // Scale estimate from an unquantized greedy placement.
+        float amplitudeSum = 0;
+        {
+            std::array<float, kN> dd = d;
+            std::array<bool, kN> taken{};
+            std::array<int, 2> count{};
+            for (int k = 0; k < 7; ++k) {
+                float bestGain = -1;
+                int bestPos = 0;
+                for (int n = 0; n < kN; ++n) {
+                    const auto un = static_cast<std::size_t>(n);
+                    if (taken[un] || count[static_cast<std::size_t>(halfOf(n))] >= (halfOf(n) == 0 ? 3 : 4)) {
+                        continue;
+                    }
+                    const float gain = dd[un] * dd[un] / std::max(phi[un][un], 1e-6f);
+                    if (gain > bestGain) {
+                        bestGain = gain;
+                        bestPos = n;
+                    }
+                }
+                const auto up = static_cast<std::size_t>(bestPos);
+                const float amp = dd[up] / std::max(phi[up][up], 1e-6f);
+                taken[up] = true;
+                ++count[static_cast<std::size_t>(halfOf(bestPos))];
+                amplitudeSum += std::abs(amp);
+                for (std::size_t n = 0; n < kN; ++n) {
+                    dd[n] -= amp * phi[up][n];
+                }
+            }
+        }
+        const float wanted = std::max(amplitudeSum / 7.0f / 2.0f, 1.0f);
+        int centre = 0;
+        for (int s = 1; s < kScales; ++s) {
+            if (std::abs(std::log(amplitudeOf(s, 0) / wanted)) <
+                std::abs(std::log(amplitudeOf(centre, 0) / wanted))) {
+                centre = s;
+            }
+        }
+        for (int s = std::max(0, centre - effort_.scaleSpread);
+             s <= std::min(kScales - 1, centre + effort_.scaleSpread); ++s) {
+            const PulseSet set = searchPulses(d.data(), phi, diag.data(), s, effort_.refinePasses);
+            const float error = restEnergy + set.deltaError;
+            if (error >= bestError) {
+                continue;
+            }
+            // The decoder adds pulses and pitch in 16 bits; never let that sum wrap.
+            bool fits = true;
+            for (std::size_t j = 0; j < 7; ++j) {
+                const int n = set.position[j];
+                const int x =
+                    candidate.v[static_cast<std::size_t>(n)] + static_cast<int>(amplitudeOf(s, set.level[j]));
+                fits = fits && x >= -32768 && x <= 32767;
+            }
+            if (!fits) {
+                continue;
+            }
+            bestError = error;
+            bestPitch = &candidate;
+            best.pitchOn = candidate.on;
+            best.lag = candidate.lag;
+            best.gain = candidate.gain;
+            best.scale = static_cast<std::uint8_t>(s);
+            pulseFields(set, best.codes, best.positions);
+        }
+    }
+
+    // Run the decoder's own integer steps with the chosen parameters.
+    std::int16_t e[kN];
+    std::int16_t x[kN];
+    truespeech::placePulses(best.codes, best.scale, best.positions, e);
+    truespeech::combineExcitation(state.history, e, bestPitch->v.data(), x);
+    best.overflow = !truespeech::synthesize(c, state.synthesisMemory, x, y);
+    best.error = 0;
+    for (int n = 0; n < kN; ++n) {
+        const double diff = speech[n] - y[n];
+        best.error += diff * diff;
+    }
+    return best;
+}
+
+} // namespace qlnrec::platform
