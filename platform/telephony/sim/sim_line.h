@@ -126,7 +126,7 @@ public:
     // provider's epoch). Used by the line's wave-in device.
     void renderLineAudio(std::int64_t firstSample, std::int16_t* out, std::size_t count);
     // Receives audio the program plays into the line (used by the line's wave-out device).
-    void receivePlayed(const std::int16_t* samples, std::size_t count, bool hadData);
+    void receivePlayed(const std::int16_t* samples, std::size_t count, bool stepFull);
 
 private:
     class Impl;
