@@ -2,6 +2,7 @@
 #include "platform/core/virtual_event_service.h"
 #include "platform/mci/mci_service.h"
 #include "platform/mci/null_media_backend.h"
+#include "platform/mci/qt_media_backend.h"
 #include "platform/riff/wave_file.h"
 #include "tests/acm/fake_drivers.h"
 #include "tests/support/temp_home.h"
@@ -528,4 +529,27 @@ TEST(MediaBackendFactory, NullWithoutSoundCardOrOnRequest)
     const auto backend = createMediaBackend(clock);
     ASSERT_NE(backend, nullptr);
     EXPECT_TRUE(backend->name() == QStringLiteral("qt") || backend->name() == QStringLiteral("null"));
+}
+
+// Without a sound card the Qt backend refuses to start instead of pretending to play.
+TEST(QtMediaBackend, RefusesWithoutDevices)
+{
+    if (QtMediaBackend::haveOutput() || QtMediaBackend::haveInput())
+        GTEST_SKIP() << "this machine has audio devices";
+    QtMediaBackend backend;
+    auto audio = std::make_shared<PcmAudio>(pcmFromRaw(QByteArray(1600, '\0'), 8000, 1, 16));
+    EXPECT_FALSE(backend.createRenderer()->start(audio, 0, 1600));
+    EXPECT_FALSE(backend.createCapturer()->start(CaptureFormat{}));
+    EXPECT_FALSE(backend.soundPlaying());
+
+    VirtualEventService clock;
+    MciService mci{clock, backend};
+    TempHome home;
+    const QString path = home.path(QStringLiteral("a.wav"));
+    qlnrec::test::writeFile(path, pcmWave(8000, 16, 800));
+    ASSERT_EQ(mci.mciSendString(QStringLiteral("open ") + path + QStringLiteral(" alias MyMedia")), 0u);
+    EXPECT_EQ(mci.mciSendString(QStringLiteral("play MyMedia")), MCIERR_WAVE_OUTPUTSUNSUITABLE);
+    QString mode;
+    mci.mciSendString(QStringLiteral("status MyMedia mode"), &mode);
+    EXPECT_EQ(mode, QStringLiteral("stopped"));
 }
