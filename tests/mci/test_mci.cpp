@@ -13,6 +13,7 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <random>
 
 using namespace qlnrec::platform;
 using qlnrec::test::readFile;
@@ -552,4 +553,64 @@ TEST(QtMediaBackend, RefusesWithoutDevices)
     QString mode;
     mci.mciSendString(QStringLiteral("status MyMedia mode"), &mode);
     EXPECT_EQ(mode, QStringLiteral("stopped"));
+}
+
+// Random command strings from the command vocabulary, with devices open and time passing:
+// every call returns, no device is left half made.
+TEST_F(Mci, RandomCommandsNeverBreakTheService)
+{
+    const QString path = file(QStringLiteral("r r.wav"), pcmWave(8000, 16, 8000 * 2));
+    registry.add(std::make_shared<fakes::FakeTrueSpeechDriver>());
+    const QString ts = file(QStringLiteral("ts.wav"), trueSpeechWave(10));
+    const QStringList words = {QStringLiteral("open"),
+                               QStringLiteral("close"),
+                               QStringLiteral("play"),
+                               QStringLiteral("pause"),
+                               QStringLiteral("resume"),
+                               QStringLiteral("stop"),
+                               QStringLiteral("seek"),
+                               QStringLiteral("status"),
+                               QStringLiteral("set"),
+                               QStringLiteral("record"),
+                               QStringLiteral("save"),
+                               QStringLiteral("MyMedia"),
+                               QStringLiteral("wave"),
+                               QStringLiteral("new"),
+                               QStringLiteral("alias"),
+                               QStringLiteral("type"),
+                               QStringLiteral("waveaudio"),
+                               QStringLiteral("to"),
+                               QStringLiteral("from"),
+                               QStringLiteral("length"),
+                               QStringLiteral("position"),
+                               QStringLiteral("mode"),
+                               QStringLiteral("start"),
+                               QStringLiteral("end"),
+                               QStringLiteral("all"),
+                               QStringLiteral("\""),
+                               QStringLiteral("0"),
+                               QStringLiteral("99999999999999"),
+                               QStringLiteral("samplespersec"),
+                               QStringLiteral("channels"),
+                               QStringLiteral("bitspersample"),
+                               QStringLiteral("16"),
+                               QStringLiteral("time"),
+                               QStringLiteral("format"),
+                               path,
+                               ts,
+                               home.path(QStringLiteral("out.wav"))};
+    std::mt19937 rng(7);
+    for (int i = 0; i < 3000; ++i) {
+        QString command;
+        const int n = 1 + static_cast<int>(rng() % 6);
+        for (int k = 0; k < n; ++k)
+            command += words[static_cast<qsizetype>(rng() % words.size())] + QStringLiteral(" ");
+        QString reply;
+        mci.mciSendString(command, &reply);
+        EXPECT_LE(reply.size(), 40) << command.toStdString();
+        clock.advance(rng() % 300);
+    }
+    mci.mciSendString(QStringLiteral("close all"));
+    EXPECT_EQ(mci.openDeviceCount(), 0u);
+    EXPECT_EQ(acm.openStreamCount(), 0u);
 }
