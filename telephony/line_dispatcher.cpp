@@ -74,7 +74,10 @@ void LineDispatcher::LineCallback(std::uint32_t hDevice, std::uint32_t message, 
         callStateHandler(hDevice, param1);
         break;
     case platform::LINE_GENERATE:
-        beepFinished(hDevice);
+        // A beep cut short because the call ended must not start a recording on a dead call.
+        if (param1 != platform::LINEGENERATETERM_CANCEL) {
+            beepFinished(hDevice);
+        }
         break;
     case platform::LINE_LINEDEVSTATE:
         ringHandler(hDevice, param1, param3);

@@ -139,14 +139,15 @@ void LineManager::GetWaveDeviceId(const QString& deviceClass, int line)
     if (result != 0) {
         return;
     }
-    const std::uint32_t stringOffset =
-        platform::tapiDword(buffer.data(), offsetof(platform::VARSTRING, dwStringOffset));
-    if (stringOffset == 0) {
-        slot.waveDevice = -1;
-        return;
+    slot.waveDevice = waveDeviceFromReply(buffer.data());
+}
+
+std::int32_t LineManager::waveDeviceFromReply(const unsigned char* varString)
+{
+    if (platform::tapiDword(varString, offsetof(platform::VARSTRING, dwStringOffset)) == 0) {
+        return -1;
     }
-    // The low byte of the binary device id, directly behind the header.
-    slot.waveDevice = buffer[kVarStringHeaderSize];
+    return varString[kVarStringHeaderSize];
 }
 
 } // namespace qlnrec::telephony

@@ -45,6 +45,10 @@ public:
     // stores it in the line's waveDevice; a failure leaves the value as it was.
     void GetWaveDeviceId(const QString& deviceClass, int line);
 
+    // The wave device id a lineGetID answer of kVarStringSize bytes holds: -1 when it carries no
+    // string, otherwise the low byte of the binary id directly behind the header.
+    static std::int32_t waveDeviceFromReply(const unsigned char* varString);
+
     static bool lineEnabled(const QString& settingValue) { return settingValue == QLatin1String("1"); }
 
 private:
