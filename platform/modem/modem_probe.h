@@ -1,0 +1,45 @@
+#pragma once
+// Finding out what sits behind a serial port: does it answer AT, who made it, which classes it
+// offers (voice when "8" is among them). The probe talks to the port directly with short
+// time-outs, so a port without a modem costs well under a second.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace qlnrec::platform::modem {
+
+struct ModemIdentity {
+    QString port;
+    bool answered = false;  // something answered "AT" with OK
+    QString manufacturer;   // +FMI? / +GMI
+    QString model;          // +FMM? / +GMM
+    QString chip;           // ATI3
+    QString info;           // ATI / ATI0
+    QList<int> classes;     // +FCLASS=?
+    bool voice = false;     // "8" among +FCLASS=? (V.253 voice command set)
+    bool hashVoice = false; // "8" among #CLS=? only (older "#" voice command set)
+    QString error;          // why the probe failed
+
+    // "CX93001-EIS_V0.2002-V92 on /dev/ttyACM0": what the modem says it is, and where.
+    QString displayName() const;
+    // What the modem said about itself, without the port ("" when it said nothing useful).
+    QString description() const;
+    std::uint32_t mediaModes() const;
+    bool isUsRobotics() const;
+};
+
+// Parses the classes of "AT+FCLASS=?" / "AT#CLS=?": "0,1,1.0,2,8", "(0-2,8)", "+FCLASS: (0,1,8)".
+QList<int> parseClassList(const QList<QByteArray>& lines);
+// The first meaningful line of an identification answer, without a "+FMI:"-style prefix or quotes.
+QString identificationText(const QList<QByteArray>& lines);
+
+// Probes one port (blocking; for start-up and for an explicitly configured port).
+ModemIdentity probeModem(const QString& port, int baudRate, int answerTimeoutMs);
+
+// The ports worth probing: /dev/ttyACM*, /dev/ttyUSB* and the extra ones named, without repeats.
+QStringList candidateModemPorts(const QStringList& extra);
+
+} // namespace qlnrec::platform::modem

@@ -1,0 +1,101 @@
+#pragma once
+// A voice modem played over a pseudo-terminal. The program opens the terminal's slave side (by a
+// stable symbolic link, so a modem that is "unplugged" and "plugged in" again reappears under the
+// same name) and talks AT commands to it; the simulator answers as one chipset family would,
+// rings, sends caller ID, streams far-end audio with <DLE> shielding, records what the program
+// transmits, reports touch tones and hang-up notices and answers dialled calls.
+//
+// The simulator runs on its own thread; every public function may be called from any thread.
+#include "tests/modem/modemsim/sim_family.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace qlnrec::modemsim {
+
+struct SimCallerId {
+    QByteArray date = "1207"; // MMDD; empty leaves the line out
+    QByteArray time = "1405"; // HHMM; empty leaves the line out
+    QByteArray number;        // digits, "P" or "O"; empty leaves the line out
+    QByteArray name;          // empty leaves the line out
+    QByteArray message;       // a MESG line when not empty
+};
+
+class ModemSimulator {
+public:
+    // linkPath: where the symbolic link to the terminal goes (a temporary folder by default).
+    explicit ModemSimulator(SimFamily family, QString linkPath = {});
+    ~ModemSimulator();
+    ModemSimulator(const ModemSimulator&) = delete;
+    ModemSimulator& operator=(const ModemSimulator&) = delete;
+
+    bool start(QString* error = nullptr);
+    QString portPath() const;     // the symbolic link
+    QString terminalPath() const; // the current /dev/pts/N
+    const SimFamily& family() const { return family_; }
+
+    // ---- the far end and the line ----
+    void ring();
+    void sendCallerId(const SimCallerId& id);
+    // Far-end speech, 8 kHz 16-bit; sent while a receive or duplex stream is open, in the format
+    // the program chose, `speed` times faster than real time.
+    void queueFarEndAudio(const std::vector<std::int16_t>& samples);
+    void setAudioSpeed(double speed);
+    // Silence between far-end audio (as a real modem streams continuously).
+    void setFillSilence(bool on);
+    void sendDtmf(const QByteArray& digits);
+    // A shielded code from the modem: 'b' busy, 'd' dial tone, 'l' loop drop, 's'/'q' silence.
+    void sendNotice(char code);
+    // What ATD leads to: "OK"/"VCON" (answered; the family's own word when empty), "BUSY",
+    // "NO DIALTONE", "NO ANSWER", "NO CARRIER"; after delayMs, with <DLE>r ringback first.
+    void setDialOutcome(const QByteArray& result, int delayMs = 300);
+    // Answers every command with random bytes (a modem gone mad) while on.
+    void setGarbage(bool on);
+    void sendRaw(const QByteArray& bytes);
+    // Pulls the modem out (the terminal closes) / plugs it in again (a new terminal behind the
+    // same link, the modem freshly powered on).
+    void unplug();
+    bool plugIn(QString* error = nullptr);
+    // Scales how long +VTS tones take (1 = their real length).
+    void setToneTimeScale(double scale);
+
+    // ---- what happened ----
+    bool offHook() const;
+    bool voiceClass() const;
+    QString streamState() const; // "command", "receive", "transmit", "duplex", "dialing"
+    SimFormat format() const;
+    int formatCode() const;
+    QList<QByteArray> commands() const;
+    bool sawCommand(const QByteArray& prefix) const;
+    QList<QByteArray> dialled() const;
+    QList<QByteArray> tones() const; // arguments of +VTS / #VTS
+    // Audio the program transmitted (unshielded bytes in the format at the time, decoded).
+    QByteArray transmittedBytes() const;
+    std::vector<std::int16_t> transmitted() const;
+    void clearTransmitted();
+    // Far-end audio sent so far (the queued speech only, not the silence between).
+    QByteArray farEndSentBytes() const;
+    std::vector<std::int16_t> farEndSent() const;
+    bool farEndQueueEmpty() const;
+    // Shielded bytes written to the program so far, and how many 0x10 data bytes they carried.
+    std::uint64_t dataDleSent() const;
+    std::uint64_t compactDleSent() const;
+    int streamsStarted() const;
+    bool pluggedIn() const;
+
+    // Runs fn on the simulator thread (for one-off scripting).
+    void post(std::function<void()> fn);
+
+private:
+    class Impl;
+    SimFamily family_;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace qlnrec::modemsim
