@@ -1,4 +1,7 @@
-int main()
+// qlnrec: the Quillon telephone-call recorder and answering machine.
+#include "app/application.h"
+
+int main(int argc, char** argv)
 {
-    return 0;
+    return qlnrec::app::runApplication(argc, argv);
 }

@@ -6,6 +6,7 @@
 #include "app/run_state.h"
 #include "app/strings/strings.h"
 #include "platform/core/dialog_service.h"
+#include "platform/mci/mci_service.h"
 #include "platform/shell/shell_service.h"
 #include "records/frm_view_log.h"
 
@@ -33,6 +34,13 @@ bool ProductParts::minimizeOnStart() const
 {
     return services_->config.getNumber(QStringLiteral("Config"), QStringLiteral("MinOnStart"),
                                        QStringLiteral("0")) != 0;
+}
+
+void ProductParts::closeMedia()
+{
+    if (mci_) {
+        mci_->mciSendString(QStringLiteral("close MyMedia"));
+    }
 }
 
 void ProductParts::openSetup(QWidget* owner)

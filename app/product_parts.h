@@ -3,6 +3,11 @@
 // is called, and features still to come show a stand-in window that only closes.
 #include "app/startup_parts.h"
 
+namespace qlnrec::platform {
+class LinePlatform;
+class MciService;
+} // namespace qlnrec::platform
+
 namespace qlnrec::app {
 
 struct AppServices;
@@ -11,10 +16,15 @@ class ProductParts final : public StartupParts, public MainWindowCommands {
 public:
     // services is filled in after construction (the bundle refers to this object too).
     void setServices(AppServices* services) { services_ = services; }
+    // The media control service (its "MyMedia" player is closed at shutdown) and the lines.
+    void setMci(platform::MciService* mci) { mci_ = mci; }
+    void setLines(platform::LinePlatform* lines) { lines_ = lines; }
+    platform::LinePlatform* lines() const { return lines_; }
 
     // StartupParts
     SetupOutcome showSetupModal(QWidget* owner) override;
     bool minimizeOnStart() const override;
+    void closeMedia() override;
 
     // MainWindowCommands
     void openSetup(QWidget* owner) override;
@@ -30,6 +40,8 @@ private:
     void standIn(QWidget* owner, const QString& title);
 
     AppServices* services_ = nullptr;
+    platform::MciService* mci_ = nullptr;
+    platform::LinePlatform* lines_ = nullptr;
 };
 
 } // namespace qlnrec::app

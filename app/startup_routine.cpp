@@ -65,6 +65,9 @@ StartupRoutine::Outcome StartupRoutine::showMainWindow()
         return Outcome::Ended;
     }
     main_->showAfterLoad();
+    if (onMainWindowShown_) {
+        onMainWindowShown_();
+    }
     return Outcome::MainWindow;
 }
 

@@ -3,6 +3,7 @@
 // stored) and then the main window with its load sequence.
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -30,6 +31,9 @@ public:
     // languageOverride: a "Language" value to use for this run instead of the stored one.
     Outcome start(SingleInstanceGuard& guard, const std::optional<QString>& languageOverride = std::nullopt);
 
+    // Called each time the main window has loaded and is shown.
+    void setOnMainWindowShown(std::function<void()> callback) { onMainWindowShown_ = std::move(callback); }
+
     frmMain* mainWindow() const { return main_.get(); }
     frmSplash* splash() const { return splash_.get(); }
 
@@ -43,6 +47,7 @@ private:
     AppServices& s_;
     std::unique_ptr<frmSplash> splash_;
     std::unique_ptr<frmMain> main_;
+    std::function<void()> onMainWindowShown_;
 };
 
 } // namespace qlnrec::app

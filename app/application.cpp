@@ -1,0 +1,243 @@
+#include "app/application.h"
+
+#include "app/app_services.h"
+#include "app/command_line.h"
+#include "app/config/config_store.h"
+#include "app/config/program_folders.h"
+#include "app/demo_scenario.h"
+#include "app/modal_windows.h"
+#include "app/product_parts.h"
+#include "app/run_state.h"
+#include "app/signal_watcher.h"
+#include "app/single_instance.h"
+#include "app/startup_routine.h"
+#include "app/strings/strings.h"
+#include "platform/core/dialog_service.h"
+#include "platform/core/qt_event_service.h"
+#include "platform/core/settings_store.h"
+#include "platform/core/virtual_event_service.h"
+#include "platform/dialogs/qt_dialog_service.h"
+#include "platform/mci/mci_service.h"
+#include "platform/mci/media_backend.h"
+#include "platform/shell/shell_service.h"
+#include "platform/telephony/line_platform.h"
+#include "platform/telephony/line_provider.h"
+#include "records/status_log.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <memory>
+
+namespace qlnrec::app {
+
+namespace {
+
+void printError(const QString& text)
+{
+    std::fprintf(stderr, "qlnrec: %s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+// A voice modem when that provider is built in, else one simulated line, so the program
+// always has something to show.
+QString defaultLinesSpec()
+{
+    if (platform::LineProviderRegistry::instance().contains(QStringLiteral("modem"))) {
+        return QStringLiteral("modem");
+    }
+    return QStringLiteral("sim:1");
+}
+
+std::unique_ptr<platform::LinePlatform> createLines(platform::EventService& events,
+                                                    const CommandLineOptions& options, QString* error)
+{
+    if (!options.lines.isEmpty()) {
+        return platform::LinePlatform::create(events, options.lines, error);
+    }
+    const QString spec = options.demo ? QStringLiteral("sim:1") : defaultLinesSpec();
+    auto lines = platform::LinePlatform::create(events, spec, error);
+    if (!lines && spec != QLatin1String("sim:1")) {
+        printError(QStringLiteral("%1; using a simulated line").arg(*error));
+        lines = platform::LinePlatform::create(events, QStringLiteral("sim:1"), error);
+    }
+    return lines;
+}
+
+} // namespace
+
+int runApplication(int argc, char** argv)
+{
+    QApplication qapp(argc, argv);
+    const QString applicationName = platform::SettingsStore::applicationNameFromExecutable(
+        argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString());
+    QCoreApplication::setApplicationName(applicationName);
+    QCoreApplication::setApplicationVersion(QStringLiteral(QLNREC_VERSION));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Quillon Recorder"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("qlnrec"));
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+
+    QString error;
+    QString helpText;
+    const std::optional<CommandLineOptions> parsed =
+        parseCommandLine(QCoreApplication::arguments(), &error, &helpText);
+    if (!parsed) {
+        if (!helpText.isEmpty()) {
+            std::fputs(qPrintable(helpText), stdout);
+            return 0;
+        }
+        printError(error);
+        return 2;
+    }
+    const CommandLineOptions& options = *parsed;
+
+    // The clock: real, or virtual time that runs as fast as events allow.
+    std::unique_ptr<platform::VirtualEventService> virtualEvents;
+    std::unique_ptr<platform::QtEventService> realEvents;
+    platform::EventService* events = nullptr;
+    if (options.virtualTime) {
+        virtualEvents = std::make_unique<platform::VirtualEventService>(QDateTime::currentDateTime());
+        events = virtualEvents.get();
+    } else {
+        realEvents = std::make_unique<platform::QtEventService>();
+        events = realEvents.get();
+    }
+
+    // Dialogs: real ones, or (headless) every box answered with its default and logged.
+    std::unique_ptr<platform::DialogService> dialogs;
+    if (options.headless()) {
+        dialogs = std::make_unique<platform::AutoAnswerDialogService>();
+    } else {
+        dialogs = std::make_unique<platform::QtDialogService>();
+    }
+
+    const QString programFolder = ProgramFolders::resolveProgramFolder(options.home);
+    if (!ProgramFolders::ensureWritableFolder(programFolder, &error)) {
+        dialogs->messageBox(QStringLiteral("Quillon cannot keep its files: %1.").arg(error),
+                            QStringLiteral("Quillon"), platform::MessageIcon::Critical);
+        return 1;
+    }
+
+    // The scenario is read before anything starts, so a bad file is reported at once.
+    std::optional<platform::Scenario> scenario;
+    if (!options.scenario.isEmpty()) {
+        scenario = platform::Scenario::load(options.scenario, &error);
+        if (!scenario) {
+            printError(QStringLiteral("%1: %2").arg(options.scenario, error));
+            return 2;
+        }
+    } else if (options.demo) {
+        scenario = platform::Scenario::parse(demoScenarioText(), &error);
+        if (!scenario) {
+            printError(QStringLiteral("demonstration call: %1").arg(error));
+            return 2;
+        }
+    }
+    std::unique_ptr<platform::LinePlatform> lines = createLines(*events, options, &error);
+    if (!lines) {
+        printError(QStringLiteral("--lines: %1").arg(error));
+        return 2;
+    }
+    if (scenario && !lines->applyLineConfigs(*scenario, &error)) {
+        printError(QStringLiteral("%1: %2").arg(options.scenario, error));
+        return 2;
+    }
+
+    platform::SettingsStore store(applicationName, platform::SettingsStore::defaultFilePath(applicationName));
+    platform::DesktopShellService shell;
+    ConfigStore config(store, programFolder);
+    config.setDialogService(dialogs.get());
+    config.setShellService(&shell, QCoreApplication::applicationFilePath());
+    Strings strings;
+    records::StatusLog statusLog(*events, programFolder);
+    statusLog.setShellService(&shell);
+    RunState state;
+    state.programFolder = programFolder;
+    std::unique_ptr<ModalWindows> windows;
+    if (options.headless()) {
+        windows = std::make_unique<AutoModalWindows>();
+    } else {
+        windows = std::make_unique<WidgetModalWindows>(strings);
+    }
+    std::unique_ptr<platform::MediaBackend> mediaBackend = platform::createMediaBackend(*events);
+    platform::MciService mci(*events, *mediaBackend);
+    ProductParts parts;
+    parts.setMci(&mci);
+    parts.setLines(lines.get());
+    Lifecycle lifecycle;
+    lifecycle.endProgram = [](int exitCode) { QCoreApplication::exit(exitCode); };
+    AppServices services{*events, *dialogs, shell, config, strings,  statusLog,
+                         state,   *windows, parts, parts,  lifecycle};
+    parts.setServices(&services);
+
+    QString runtimeError;
+    QString runtimeFolder = ProgramFolders::privateTempFolder(applicationName, &runtimeError);
+    if (runtimeFolder.isEmpty()) {
+        printError(
+            QStringLiteral("no private runtime folder (%1); the single-copy lock lives in the program folder")
+                .arg(runtimeError));
+        runtimeFolder = programFolder + QLatin1Char('/');
+    }
+    SingleInstanceGuard guard(
+        SingleInstanceGuard::lockPathFor(runtimeFolder, applicationName, store.filePath()));
+
+    StartupRoutine startup(services);
+    SignalWatcher signalWatcher([&startup](int) { startup.requestShutdown(); });
+
+    // The scenario starts once the main window runs; with --exit-when-done its end ends the program.
+    std::unique_ptr<platform::ScenarioPlayer> player;
+    bool scenarioDone = !scenario;
+    startup.setOnMainWindowShown([&] {
+        if (options.headless()) {
+            printError(QStringLiteral("main window loaded"));
+        }
+        if (!scenario) {
+            return;
+        }
+        QString playError;
+        player = lines->playScenario(*scenario, &playError);
+        if (!player) {
+            printError(QStringLiteral("scenario: %1").arg(playError));
+            scenarioDone = true;
+            if (options.exitWhenDone) {
+                lifecycle.exitCode = 3;
+                startup.requestShutdown();
+            }
+            return;
+        }
+        player->setOnFinished([&](bool completed) {
+            scenarioDone = true;
+            if (!completed && !player->error().isEmpty()) {
+                printError(QStringLiteral("scenario: %1").arg(player->error()));
+            }
+            if (options.exitWhenDone) {
+                startup.requestShutdown();
+            }
+        });
+    });
+
+    const StartupRoutine::Outcome outcome = startup.start(guard, options.language);
+    if (outcome == StartupRoutine::Outcome::AlreadyRunning) {
+        return 1;
+    }
+    if (lifecycle.ended) {
+        return lifecycle.exitCode;
+    }
+
+    if (virtualEvents) {
+        platform::runVirtualTime(
+            *virtualEvents, [&] { return lifecycle.ended || (scenarioDone && startup.mainWindow()); },
+            24ull * 3600 * 1000, [] { QCoreApplication::processEvents(); });
+        if (lifecycle.ended) {
+            return lifecycle.exitCode;
+        }
+        if (options.exitWhenDone) {
+            startup.requestShutdown();
+            return lifecycle.exitCode;
+        }
+    }
+    return qapp.exec();
+}
+
+} // namespace qlnrec::app

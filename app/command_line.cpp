@@ -1,0 +1,80 @@
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+
+namespace qlnrec::app {
+
+std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments, QString* error,
+                                                   QString* helpText)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Quillon Recorder: records telephone calls and answers them like an answering machine."));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption home(QStringLiteral("home"),
+                                  QStringLiteral("Keep the program's files in DIR (default: "
+                                                 "$QLNREC_HOME or ~/.local/share/qlnrec)."),
+                                  QStringLiteral("DIR"));
+    const QCommandLineOption lines(QStringLiteral("lines"),
+                                   QStringLiteral("Line providers, e.g. sim:2 or modem:/dev/ttyACM0,sim:1 "
+                                                  "(default: a voice modem when one is configured, "
+                                                  "else one simulated line)."),
+                                   QStringLiteral("SPEC"));
+    const QCommandLineOption scenario(QStringLiteral("scenario"),
+                                      QStringLiteral("Play a call scenario file into the simulated lines; "
+                                                     "message boxes take their default answer."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption virtualTime(QStringLiteral("virtual-time"),
+                                         QStringLiteral("Run the clock as fast as events allow."));
+    const QCommandLineOption exitWhenDone(QStringLiteral("exit-when-done"),
+                                          QStringLiteral("End the program when the scenario has played."));
+    const QCommandLineOption demo(QStringLiteral("demo"),
+                                  QStringLiteral("Watch a demonstration call on a simulated line."));
+    const QCommandLineOption language(
+        QStringLiteral("language"),
+        QStringLiteral("Language for this run: 0 English, 1 Simplified Chinese, "
+                       "2 Traditional Chinese."),
+        QStringLiteral("N"));
+    parser.addOptions({help, home, lines, scenario, virtualTime, exitWhenDone, demo, language});
+    parser.addVersionOption();
+
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return std::nullopt;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("version"))) {
+        if (helpText) {
+            *helpText = parser.isSet(help)
+                            ? parser.helpText()
+                            : QStringLiteral("qlnrec %1\n").arg(QCoreApplication::applicationVersion());
+        }
+        return std::nullopt;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first());
+        return std::nullopt;
+    }
+    CommandLineOptions options;
+    options.home = parser.value(home);
+    options.lines = parser.value(lines);
+    options.scenario = parser.value(scenario);
+    options.virtualTime = parser.isSet(virtualTime);
+    options.exitWhenDone = parser.isSet(exitWhenDone);
+    options.demo = parser.isSet(demo);
+    if (parser.isSet(language)) {
+        const QString value = parser.value(language).trimmed();
+        if (value != QLatin1String("0") && value != QLatin1String("1") && value != QLatin1String("2")) {
+            *error = QStringLiteral("--language takes 0, 1 or 2, not \"%1\"").arg(value);
+            return std::nullopt;
+        }
+        options.language = value;
+    }
+    if (options.home.isEmpty() && parser.isSet(home)) {
+        *error = QStringLiteral("--home needs a folder");
+        return std::nullopt;
+    }
+    return options;
+}
+
+} // namespace qlnrec::app
