@@ -614,3 +614,67 @@ TEST_F(Mci, RandomCommandsNeverBreakTheService)
     EXPECT_EQ(mci.openDeviceCount(), 0u);
     EXPECT_EQ(acm.openStreamCount(), 0u);
 }
+
+// A recording compressed second by second through the built-in driver, as the recorder does,
+// stored with the 90-byte header, then opened by the player: its length is the recording's.
+TEST_F(Mci, BuiltInTrueSpeechRecordingPlaysForItsLength)
+{
+    AcmDriverRegistry builtIn;
+    registerBuiltInAcmDrivers(builtIn);
+    AcmService realAcm{builtIn};
+    MciService player{clock, backend, &realAcm};
+
+    const WAVEFORMATEX src{WAVE_FORMAT_PCM, 1, 8000, 16000, 2, 16, 0};
+    QByteArray dstRecord =
+        QByteArray::fromHex("22000100401f00002b04000020000100200001000f00") + QByteArray(28, '\0');
+    dstRecord[18 + 2] = static_cast<char>(240); // samples per block after the revision word
+    dstRecord[18 + 3] = 0;
+    dstRecord.truncate(18 + 32);
+    HACMSTREAM has = nullptr;
+    ASSERT_EQ(realAcm.acmStreamOpen(&has, nullptr, &src,
+                                    reinterpret_cast<const WAVEFORMATEX*>(dstRecord.constData()), nullptr, 0,
+                                    0, ACM_STREAMOPENF_NONREALTIME),
+              0u);
+    QByteArray compressed;
+    for (int second = 0; second < 3; ++second) {
+        QByteArray block(16000, '\0');
+        for (int i = 0; i < 8000; ++i) {
+            const double t = (second * 8000 + i) / 8000.0;
+            qToLittleEndian<qint16>(
+                static_cast<qint16>(std::lround(6000.0 * std::sin(2.0 * M_PI * 300.0 * t))),
+                block.data() + 2 * i);
+        }
+        QByteArray out(1600, '\0');
+        ACMSTREAMHEADER h{};
+        h.cbStruct = 88;
+        h.pbSrc = reinterpret_cast<std::uint8_t*>(block.data());
+        h.cbSrcLength = 16000;
+        h.pbDst = reinterpret_cast<std::uint8_t*>(out.data());
+        h.cbDstLength = 1600;
+        ASSERT_EQ(realAcm.acmStreamPrepareHeader(has, &h, 0), 0u);
+        ASSERT_EQ(realAcm.acmStreamConvert(has, &h, 0), 0u);
+        compressed += out.left(static_cast<qsizetype>(h.cbDstLengthUsed));
+        realAcm.acmStreamUnprepareHeader(has, &h, 0);
+    }
+    realAcm.acmStreamClose(has, 0);
+    ASSERT_EQ(compressed.size(), 100 * 32); // 24,000 samples are exactly 100 blocks
+
+    QByteArray fileBytes = trueSpeechWave(0).left(90);
+    qToLittleEndian<quint32>(static_cast<quint32>(compressed.size() + 82), fileBytes.data() + 4);
+    qToLittleEndian<quint32>(static_cast<quint32>(compressed.size()), fileBytes.data() + 86);
+    const QString path = file(QStringLiteral("A~L 02026-12-07~14-05-09~5551234.wav"), fileBytes + compressed);
+
+    ASSERT_EQ(player.mciSendString(QStringLiteral("open ") + path + QStringLiteral(" alias MyMedia")), 0u);
+    QString reply;
+    player.mciSendString(QStringLiteral("status MyMedia length"), &reply);
+    EXPECT_EQ(reply, QStringLiteral("3000"));
+    player.mciSendString(QStringLiteral("play MyMedia"));
+    clock.advance(2999);
+    player.mciSendString(QStringLiteral("status MyMedia mode"), &reply);
+    EXPECT_EQ(reply, QStringLiteral("playing"));
+    clock.advance(1);
+    player.mciSendString(QStringLiteral("status MyMedia mode"), &reply);
+    EXPECT_EQ(reply, QStringLiteral("stopped"));
+    player.mciSendString(QStringLiteral("close MyMedia"));
+    EXPECT_EQ(realAcm.openStreamCount(), 0u);
+}
