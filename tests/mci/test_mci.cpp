@@ -625,11 +625,8 @@ TEST_F(Mci, BuiltInTrueSpeechRecordingPlaysForItsLength)
     MciService player{clock, backend, &realAcm};
 
     const WAVEFORMATEX src{WAVE_FORMAT_PCM, 1, 8000, 16000, 2, 16, 0};
-    QByteArray dstRecord =
-        QByteArray::fromHex("22000100401f00002b04000020000100200001000f00") + QByteArray(28, '\0');
-    dstRecord[18 + 2] = static_cast<char>(240); // samples per block after the revision word
-    dstRecord[18 + 3] = 0;
-    dstRecord.truncate(18 + 32);
+    // The destination format is the file header's format record: 18 bytes and 32 extra.
+    const QByteArray dstRecord = trueSpeechWave(0).mid(20, 50);
     HACMSTREAM has = nullptr;
     ASSERT_EQ(realAcm.acmStreamOpen(&has, nullptr, &src,
                                     reinterpret_cast<const WAVEFORMATEX*>(dstRecord.constData()), nullptr, 0,
