@@ -674,4 +674,17 @@ TEST_F(Mci, BuiltInTrueSpeechRecordingPlaysForItsLength)
     EXPECT_EQ(reply, QStringLiteral("stopped"));
     player.mciSendString(QStringLiteral("close MyMedia"));
     EXPECT_EQ(realAcm.openStreamCount(), 0u);
+
+    // What the player decodes is what ffmpeg decodes, sample for sample.
+    if (qlnrec::test::haveCommand(QStringLiteral("ffmpeg"))) {
+        PcmAudio decoded;
+        ASSERT_EQ(decodeWave(readWaveFile(path), &realAcm, &decoded), 0u);
+        const QString raw = home.path(QStringLiteral("ffmpeg.raw"));
+        int exit = -1;
+        runCommand(
+            QStringLiteral("ffmpeg -v error -y -i '%1' -f s16le -acodec pcm_s16le '%2'").arg(path, raw),
+            &exit);
+        ASSERT_EQ(exit, 0);
+        EXPECT_EQ(decoded.samples, readFile(raw));
+    }
 }
