@@ -193,6 +193,10 @@ int runApplication(int argc, char** argv)
             printError(QStringLiteral("main window loaded"));
         }
         if (!scenario) {
+            // Nothing to play: with --exit-when-done the start-up itself was the work.
+            if (options.exitWhenDone) {
+                startup.requestShutdown();
+            }
             return;
         }
         QString playError;

@@ -32,7 +32,13 @@ namespace {
 const char* const kListStyle =
     "QListWidget { background: transparent; color: #b4f0c8; border: 1px solid #2f5a48;"
     " selection-background-color: #2f7a58; selection-color: #ffffff; font-size: 11px; }"
-    "QListWidget::item { padding: 0px 2px; }";
+    "QListWidget::item { padding: 0px 2px; }"
+    "QScrollBar { background: #10241b; border: none; }"
+    "QScrollBar:horizontal { height: 9px; } QScrollBar:vertical { width: 9px; }"
+    "QScrollBar::handle { background: #3a7a5c; border-radius: 4px; }"
+    "QScrollBar::handle:horizontal { min-width: 24px; } QScrollBar::handle:vertical { min-height: 24px; }"
+    "QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; }"
+    "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }";
 const char* const kTitleStyle =
     "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4b8a6c, stop:1 #2c5c47);"
     " color: #effff5; border: 1px solid #1b3a2d; font-size: 10px; font-weight: bold; text-align: left;"

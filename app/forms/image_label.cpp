@@ -1,5 +1,6 @@
 #include "app/forms/image_label.h"
 
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -120,12 +121,27 @@ void ImageLabel::paintEvent(QPaintEvent*)
         p.drawRect(QRectF(c.x() - s * 1.2, c.y() + s * 0.2, s * 2.4, std::max<qreal>(2.0, s * 0.5)));
         break;
     case Glyph::None: {
+        // The caption takes the largest size that fits the key, wrapped onto two lines if need be.
+        const QRectF textArea = r.adjusted(3, 1, -3, -1).translated(down_ ? QPointF(0.5, 0.5) : QPointF());
         QFont f = font();
         f.setBold(true);
+        const int largest = f.pixelSize() > 0 ? f.pixelSize() : 11;
+        for (int size = largest; size >= 7; --size) {
+            f.setPixelSize(size);
+            const QFontMetricsF metrics(f);
+            const QRectF needed =
+                metrics.boundingRect(textArea, Qt::AlignCenter | Qt::TextWordWrap, caption_);
+            bool wordsFit = true;
+            for (const QString& word : caption_.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+                wordsFit = wordsFit && metrics.horizontalAdvance(word) <= textArea.width();
+            }
+            if (wordsFit && needed.height() <= textArea.height() && needed.width() <= textArea.width()) {
+                break;
+            }
+        }
         p.setFont(f);
         p.setPen(ink);
-        p.drawText(r.adjusted(3, 1, -3, -1).translated(down_ ? QPointF(0.5, 0.5) : QPointF()),
-                   Qt::AlignCenter | Qt::TextWordWrap, caption_);
+        p.drawText(textArea, Qt::AlignCenter | Qt::TextWordWrap, caption_);
         break;
     }
     }

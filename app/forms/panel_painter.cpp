@@ -33,6 +33,7 @@ void drawWell(QPainter& p, const QRectF& r, qreal radius)
     p.setPen(QPen(QColor(255, 255, 255, 38), 1));
     p.drawLine(r.bottomLeft() + QPointF(radius, 0.5), r.bottomRight() + QPointF(-radius, 0.5));
     p.setPen(QPen(QColor(0, 0, 0, 160), 1));
+    p.setBrush(Qt::NoBrush);
     p.drawPath(well);
 }
 
@@ -122,11 +123,11 @@ void drawTopStrip(QPainter& p)
 
     QFont small(QStringLiteral("DejaVu Sans"));
     small.setPixelSize(8);
-    small.setLetterSpacing(QFont::AbsoluteSpacing, 1.2);
+    small.setLetterSpacing(QFont::AbsoluteSpacing, 0.8);
     p.setFont(small);
     p.setPen(QColor(150, 158, 168));
-    p.drawText(QRectF(250, 26, 250, 14), Qt::AlignVCenter | Qt::AlignLeft,
-               QStringLiteral("DIGITAL TELEPHONE RECORDER  \u00b7  ANSWERING SYSTEM"));
+    p.drawText(QRectF(262, 26, 236, 14), Qt::AlignVCenter | Qt::AlignLeft,
+               QStringLiteral("CALL RECORDER  \u00b7  ANSWERING SYSTEM"));
 
     // Power lamp.
     const QPointF lamp(560, 33);
@@ -156,6 +157,7 @@ void drawScreen(QPainter& p)
     rim.setColorAt(1, QColor(48, 53, 60));
     p.fillPath(outer, rim);
     p.setPen(QPen(QColor(0, 0, 0, 200), 1));
+    p.setBrush(Qt::NoBrush);
     p.drawPath(outer);
     p.setPen(QPen(QColor(255, 255, 255, 45), 1));
     p.drawLine(bezel.bottomLeft() + QPointF(10, 1), bezel.bottomRight() + QPointF(-10, 1));
@@ -185,6 +187,7 @@ void drawKeyColumn(QPainter& p)
     g.setColorAt(1, QColor(44, 48, 54));
     p.fillPath(plate, g);
     p.setPen(QPen(QColor(0, 0, 0, 150), 1));
+    p.setBrush(Qt::NoBrush);
     p.drawPath(plate);
     for (int row = 0; row < layout::kKeyRows; ++row) {
         drawWell(p, QRectF(layout::keyRect(row)).adjusted(-2, -2, 2, 2), 6);
@@ -275,7 +278,6 @@ QPixmap renderPanel(qreal devicePixelRatio)
     drawScrew(p, QPointF(14, 60));
     drawScrew(p, QPointF(14, 392));
     drawScrew(p, QPointF(664, 48));
-    drawScrew(p, QPointF(330, 472));
     return pixmap;
 }
 
