@@ -20,7 +20,6 @@ using truespeech::kHistoryLength;
 constexpr int kN = kTrueSpeechSubframeSamples;
 constexpr int kMinLag = 18;
 constexpr int kMaxLag = kHistoryLength - 1; // taps reach one sample further back
-constexpr int kLags = kMaxLag - kMinLag + 1;
 constexpr int kGains = 25;
 constexpr int kScales = 16;
 constexpr int kLpcPaths = 4;

@@ -2,6 +2,7 @@
 #include "platform/codec/truespeech_decoder.h"
 #include "platform/codec/truespeech_dsp.h"
 #include "platform/codec/truespeech_frame.h"
+#include "tests/codec/codec_fuzz_entry.h"
 #include "tests/codec/codec_test_util.h"
 #include "tests/support/temp_home.h"
 
@@ -234,6 +235,21 @@ TEST(TrueSpeechFrame, PositionRankIsDecodedBackToThePositions)
         const std::vector<int> expected = {all[0],      all[1],      all[2],     30 + all[3],
                                            30 + all[4], 30 + all[5], 30 + all[6]};
         ASSERT_EQ(placed, expected);
+    }
+}
+
+TEST(TrueSpeechFuzzEntry, RandomAndConstantInputsPass)
+{
+    // The fuzz target's checks on a few fixed inputs, so they run with every test run too.
+    std::mt19937 rng(42);
+    for (const std::size_t size : {0u, 1u, 31u, 32u, 479u, 480u, 4801u}) {
+        Bytes data(size);
+        for (auto& b : data) {
+            b = static_cast<std::uint8_t>(rng());
+        }
+        EXPECT_EQ(qlnrec::test::fuzzCodecOnce(data.data(), data.size()), 0);
+        const Bytes ones(size, 0xFF);
+        EXPECT_EQ(qlnrec::test::fuzzCodecOnce(ones.data(), ones.size()), 0);
     }
 }
 
