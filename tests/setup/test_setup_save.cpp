@@ -1,0 +1,258 @@
+// Saving the setup dialog: the order of the saved settings and their journal lines, the
+// recordings folder, the messages, and the end of the program after a save.
+#include "setup_harness.h"
+
+#include "app/app_services.h"
+#include "app/forms/frm_main.h"
+#include "app/modal_windows.h"
+#include "app/run_state.h"
+#include "app/setup/line_parts.h"
+#include "app/startup_parts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+namespace qlnrec::test {
+namespace {
+
+using app::SetupOutcome;
+
+class SetupSave : public ::testing::Test {
+protected:
+    app::frmSetup& loaded()
+    {
+        app::frmSetup& f = h.load();
+        h.takeJournal();
+        return f;
+    }
+    QString folder(const QString& relative) const { return h.home.root() + QLatin1Char('/') + relative; }
+    SetupHarness h;
+};
+
+TEST_F(SetupSave, SavesEverySettingInItsOrderWithItsJournalLine)
+{
+    app::frmSetup& f = loaded();
+    f.Check1[0]->setChecked(true);
+    f.txtSaveFile->setText(folder(QStringLiteral("calls")));
+    f.txtRings->setText(QStringLiteral("4"));
+    f.Option1[1]->setChecked(true);
+    f.Option2[1]->setChecked(true);
+    f.ChkPopCallId->setChecked(true);
+    f.chkStartUp->setChecked(true);
+    f.chkSilence->setChecked(true);
+    f.txtSilenceLevel->setText(QStringLiteral("250"));
+    f.txtSilenceSecond->setText(QStringLiteral("7"));
+    f.chkFBS->setChecked(true);
+    f.comCountry->setCurrentIndex(2);
+    f.chkUnknown->setChecked(true);
+    f.cmdSave->click();
+
+    const QString calls = folder(QStringLiteral("calls/"));
+    EXPECT_EQ(h.takeJournal(), (QStringList{
+                                   QStringLiteral("Config@Line0@1"),
+                                   QStringLiteral("Config@Line1@0"),
+                                   QStringLiteral("Config@Line2@0"),
+                                   QStringLiteral("Config@Line3@0"),
+                                   QStringLiteral("Config@SaveFile@") + calls,
+                                   QStringLiteral("Config@Rings@4"),
+                                   QStringLiteral("Config@Language@1"),
+                                   QStringLiteral("Config@WaveFileFormat@1"),
+                                   QStringLiteral("Modem@Line0@Simulated Voice Modem 1  [28]"),
+                                   QStringLiteral("Modem@Line1@Simulated Voice Modem 2  [28]"),
+                                   QStringLiteral("Modem@Line2@Not Detected Voice Modem Line"),
+                                   QStringLiteral("Modem@Line3@Not Detected Voice Modem Line"),
+                                   QStringLiteral("Config@PopCallID@1"),
+                                   QStringLiteral("Config@MinOnStart@0"),
+                                   QStringLiteral("Config@ActionMan@0"),
+                                   QStringLiteral("Config@AutoStart@1"),
+                                   QStringLiteral("Config@Silence@1"),
+                                   QStringLiteral("Config@SilenceLevel@250"),
+                                   QStringLiteral("Config@SilenceD@7"),
+                                   QStringLiteral("Config@FBS@1"),
+                                   QStringLiteral("Config@Country@2"),
+                                   QStringLiteral("Config@BlockUnknown@1"),
+                               }));
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SaveFile")), calls);
+    EXPECT_TRUE(QFileInfo(calls).isDir());
+    ASSERT_EQ(h.shell.requests().size(), 1u);
+    EXPECT_EQ(h.shell.requests()[0].kind, QStringLiteral("autostart"));
+    EXPECT_EQ(h.shell.requests()[0].arguments, QStringList{QStringLiteral("on")});
+    ASSERT_EQ(h.dialogs.messages().size(), 1u);
+    EXPECT_EQ(h.dialogs.messages()[0].text, h.strings.loadText(1081));
+    EXPECT_EQ(h.dialogs.messages()[0].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(f.outcome(), SetupOutcome::Saved);
+}
+
+TEST_F(SetupSave, EveryMissingFolderAlongThePathIsCreatedFromTheTopDown)
+{
+    app::frmSetup& f = loaded();
+    f.Check1[1]->setChecked(true);
+    f.txtSaveFile->setText(folder(QStringLiteral("a/b/c")));
+    f.cmdSave_Click();
+    EXPECT_TRUE(QFileInfo(folder(QStringLiteral("a/b/c"))).isDir());
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SaveFile")),
+              folder(QStringLiteral("a/b/c/")));
+    EXPECT_EQ(f.txtSaveFile->text(), folder(QStringLiteral("a/b/c/")));
+    EXPECT_EQ(f.outcome(), SetupOutcome::Saved);
+}
+
+TEST_F(SetupSave, AFolderThatCannotBeCreatedStopsTheSaveWithAClearMessage)
+{
+    writeFile(folder(QStringLiteral("taken")), "a file, not a folder");
+    app::frmSetup& f = loaded();
+    f.Check1[0]->setChecked(true);
+    f.txtSaveFile->setText(folder(QStringLiteral("taken/calls/")));
+    f.txtRings->setText(QStringLiteral("2"));
+    f.cmdSave_Click();
+
+    ASSERT_EQ(h.dialogs.messages().size(), 1u);
+    const platform::DialogRequest box = h.dialogs.messages()[0];
+    EXPECT_EQ(box.icon, platform::MessageIcon::Critical);
+    EXPECT_TRUE(box.text.contains(folder(QStringLiteral("taken/")))) << box.text.toStdString();
+    EXPECT_TRUE(box.text.contains(QStringLiteral("cannot be created")));
+    // The lines were saved before the folder; nothing after it.
+    EXPECT_EQ(h.takeJournal().size(), 4);
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SaveFile")), QString());
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("Rings")), QString());
+    EXPECT_EQ(f.outcome(), SetupOutcome::Exited);
+}
+
+TEST_F(SetupSave, ARelativeFolderIsRefused)
+{
+    app::frmSetup& f = loaded();
+    f.Check1[0]->setChecked(true);
+    f.txtSaveFile->setText(QStringLiteral("calls"));
+    f.cmdSave_Click();
+    ASSERT_EQ(h.dialogs.messages().size(), 1u);
+    EXPECT_TRUE(h.dialogs.messages()[0].text.contains(QStringLiteral("not a full path")));
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SaveFile")), QString());
+    EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(QStringLiteral("calls/"))));
+}
+
+TEST_F(SetupSave, AnEmptyFolderAsksForOneAndKeepsOnlyTheLines)
+{
+    app::frmSetup& f = loaded();
+    f.Check1[0]->setChecked(true);
+    f.txtSaveFile->clear();
+    f.cmdSave_Click();
+    EXPECT_EQ(h.messageTexts(), QStringList{QStringLiteral("Please select the path of your wave files")});
+    EXPECT_EQ(h.dialogs.messages()[0].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(h.takeJournal(),
+              (QStringList{QStringLiteral("Config@Line0@1"), QStringLiteral("Config@Line1@0"),
+                           QStringLiteral("Config@Line2@0"), QStringLiteral("Config@Line3@0")}));
+    EXPECT_EQ(f.outcome(), SetupOutcome::Exited);
+}
+
+TEST_F(SetupSave, WithNoLineTickedItSaysSoAndSavesAnyway)
+{
+    app::frmSetup& f = loaded();
+    f.txtRings->clear();                             // an empty rings field is not saved
+    f.txtSilenceLevel->setText(QStringLiteral("3")); // saved without leaving the field
+    f.cmdSave_Click();
+    EXPECT_EQ(h.messageTexts(),
+              (QStringList{QStringLiteral("Please select line"), h.strings.loadText(1081)}));
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("Rings")), QString());
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SilenceLevel")), QStringLiteral("20"));
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SaveFile")),
+              h.home.programFolder() + QStringLiteral("/waveFiles/"));
+    EXPECT_EQ(f.outcome(), SetupOutcome::Saved);
+}
+
+TEST_F(SetupSave, ExitSavesNothing)
+{
+    app::frmSetup& f = loaded();
+    f.Check1[0]->setChecked(true);
+    f.txtRings->setText(QStringLiteral("2"));
+    f.chkFBS->setChecked(true);
+    f.cmdExit->click();
+    EXPECT_TRUE(h.takeJournal().isEmpty());
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("Rings")), QString());
+    EXPECT_TRUE(h.dialogs.messages().empty());
+    EXPECT_EQ(f.outcome(), SetupOutcome::Exited);
+}
+
+// The program's hooks forwarding to the line parts, as the product does.
+class ForwardingParts final : public app::StartupParts, public app::MainWindowCommands {
+public:
+    void openSetup(QWidget* owner) override { lines->openSetup(owner); }
+    void closeLines() override { lines->closeLines(); }
+    app::LineParts* lines = nullptr;
+};
+
+class NoWindows final : public app::ModalWindows {
+public:
+    app::DisclaimerChoice showDisclaimer(QWidget*) override { return app::DisclaimerChoice::Agree; }
+    void showWhatsNew(QWidget*) override {}
+    void showStandIn(QWidget*, const QString&, const QString&) override {}
+};
+
+class SetupFromMainWindow : public ::testing::Test {
+protected:
+    SetupFromMainWindow()
+        : services{h.events, h.dialogs, h.shell, h.config, h.strings, h.statusLog,
+                   state,    windows,   parts,   parts,    lifecycle}
+    {
+        state.programFolder = h.home.programFolder();
+        lifecycle.endProgram = [this](int) { ++programEnds; };
+        lineParts = std::make_unique<app::LineParts>(services, h.platform->telephony(), h.platform->wave());
+        parts.lines = lineParts.get();
+        window = std::make_unique<app::frmMain>(services);
+        lineParts->setMainWindow([this] { return window.get(); });
+        lineParts->resetLineState();
+        lineParts->initTelephony();
+        lineParts->loadSetupHidden();
+    }
+    ~SetupFromMainWindow() override
+    {
+        window.reset();
+        lineParts.reset();
+    }
+
+    SetupHarness h;
+    app::RunState state;
+    NoWindows windows;
+    ForwardingParts parts;
+    app::Lifecycle lifecycle;
+    app::AppServices services;
+    std::unique_ptr<app::LineParts> lineParts;
+    std::unique_ptr<app::frmMain> window;
+    int programEnds = 0;
+};
+
+TEST_F(SetupFromMainWindow, SavingEndsTheProgramAfterTheConfirmation)
+{
+    lineParts->setDialogRunner([this](QDialog& dialog) {
+        auto& setup = static_cast<app::frmSetup&>(dialog);
+        EXPECT_EQ(setup.parentWidget(), window.get());
+        setup.Check1[0]->setChecked(true);
+        setup.cmdSave->click();
+    });
+    window->cmdParam->click();
+    EXPECT_EQ(h.messageTexts(), QStringList{h.strings.loadText(1081)});
+    EXPECT_TRUE(lifecycle.shuttingDown);
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("Line0")), QStringLiteral("1"));
+}
+
+TEST_F(SetupFromMainWindow, ExitReturnsToTheRunningProgramAndTheFieldsReloadFromTheStore)
+{
+    lineParts->setDialogRunner([](QDialog& dialog) {
+        auto& setup = static_cast<app::frmSetup&>(dialog);
+        setup.txtRings->setText(QStringLiteral("1"));
+        setup.cmdExit->click();
+    });
+    window->cmdParam->click();
+    EXPECT_FALSE(lifecycle.shuttingDown);
+    EXPECT_EQ(programEnds, 0);
+    EXPECT_EQ(lineParts->setup().ringsText(), QStringLiteral("8"));
+}
+
+} // namespace
+} // namespace qlnrec::test
