@@ -98,6 +98,8 @@ void frmMain::buildControls()
         return list;
     };
     lstStatus = makeList(kStatusList);
+    // The status list grows for the whole run; equal rows keep its layout cheap.
+    lstStatus->setUniformItemSizes(true);
     lstLastTen = makeList(kLastTenList);
     lstUnread = makeList(kUnreadList);
     for (int i = 0; i < kListCount; ++i) {
@@ -366,9 +368,9 @@ void frmMain::attachStatusLog(records::StatusLog& log)
     attachedLog_ = &log;
     log.onLinesAppended = [this, &log](int firstNewRow) {
         const QStringList& lines = log.lines();
-        for (int row = std::max(firstNewRow, static_cast<int>(lstStatus->count())); row < lines.size();
-             ++row) {
-            lstStatus->addItem(lines.at(row));
+        const int from = std::max(firstNewRow, static_cast<int>(lstStatus->count()));
+        if (from < lines.size()) {
+            lstStatus->addItems(lines.mid(from));
         }
         lstStatus->setCurrentRow(lstStatus->count() - 1);
     };
