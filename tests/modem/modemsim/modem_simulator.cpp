@@ -419,9 +419,9 @@ public:
         if ((m == Mode::Transmit || m == Mode::Duplex) && family.underrunAtTransmitStart) {
             code('u');
         }
-        if ((m == Mode::Transmit) && family.spuriousDialToneInPlay) {
+        if ((m == Mode::Transmit || m == Mode::Duplex) && family.spuriousDialToneInPlay) {
             after(60, [this] {
-                if (mode == Mode::Transmit) {
+                if (mode == Mode::Transmit || mode == Mode::Duplex) {
                     code('d');
                 }
             });
@@ -1173,7 +1173,9 @@ std::vector<std::int16_t> ModemSimulator::transmitted() const
 void ModemSimulator::clearTransmitted()
 {
     std::lock_guard lock(impl_->mutex);
-    impl_->transmitted.clear();
+    // Whole samples only, so what follows stays aligned.
+    const qsizetype width = simBytesPerSample(impl_->format);
+    impl_->transmitted.remove(0, impl_->transmitted.size() - impl_->transmitted.size() % width);
 }
 
 QByteArray ModemSimulator::farEndSentBytes() const
@@ -1186,6 +1188,12 @@ std::vector<std::int16_t> ModemSimulator::farEndSent() const
 {
     std::lock_guard lock(impl_->mutex);
     return simDecode(impl_->format, impl_->farEndSent);
+}
+
+std::size_t ModemSimulator::farEndSentSamples() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return static_cast<std::size_t>(impl_->farEndSent.size() / simBytesPerSample(impl_->format));
 }
 
 bool ModemSimulator::farEndQueueEmpty() const

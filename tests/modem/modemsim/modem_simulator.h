@@ -83,6 +83,7 @@ public:
     QByteArray farEndSentBytes() const;
     std::vector<std::int16_t> farEndSent() const;
     bool farEndQueueEmpty() const;
+    std::size_t farEndSentSamples() const;
     // Shielded bytes written to the program so far, and how many 0x10 data bytes they carried.
     std::uint64_t dataDleSent() const;
     std::uint64_t compactDleSent() const;

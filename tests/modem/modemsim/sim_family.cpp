@@ -51,7 +51,6 @@ SimFamily conexantFamily()
     f.callerIdStyle = SimFamily::CallerIdStyle::Framed;
     f.dtmfStyle = SimFamily::DtmfStyle::ShieldedRepeats;
     f.underrunAtTransmitStart = true;
-    f.etxBeforeTransmitEnd = false;
     f.duplex = true;
     return f;
 }
@@ -81,6 +80,7 @@ SimFamily lucentFamily()
     f.callerIdStyle = SimFamily::CallerIdStyle::Unspaced;
     f.dtmfStyle = SimFamily::DtmfStyle::Single;
     f.duplex = false;
+    f.etxBeforeTransmitEnd = false;
     f.compactDoubleDle = true;
     return f;
 }
