@@ -145,7 +145,9 @@ struct OutHandle final : WavePlaybackSource {
             while (!queue.empty()) {
                 Block& block = queue.front();
                 const std::size_t take = std::min(bytes - copied, block.data.size() - block.position);
-                std::memcpy(out + copied, block.data.data() + block.position, take);
+                if (take > 0) {
+                    std::memcpy(out + copied, block.data.data() + block.position, take);
+                }
                 block.position += take;
                 copied += take;
                 if (block.position < block.data.size()) {

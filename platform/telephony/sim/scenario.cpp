@@ -284,16 +284,20 @@ private:
                 config.name = token.value;
                 continue;
             }
+            static const QStringList known = {
+                QStringLiteral("media"),        QStringLiteral("version"),
+                QStringLiteral("min-version"),  QStringLiteral("open-error"),
+                QStringLiteral("ring-timeout"), QStringLiteral("digit-duration")};
+            if (!known.contains(token.key)) {
+                return unknownArgument(error, token);
+            }
             std::optional<std::uint32_t> value;
             if (token.key == QLatin1String("ring-timeout") || token.key == QLatin1String("digit-duration")) {
                 value = parseDuration(token.value, 1);
             } else {
                 value = parseUnsigned(token.value);
             }
-            if (token.key.isEmpty() || !value) {
-                if (token.key.isEmpty()) {
-                    return unknownArgument(error, token);
-                }
+            if (!value) {
                 return fail(error, QStringLiteral("bad value for %1: \"%2\"").arg(token.key, token.value));
             }
             if (token.key == QLatin1String("media")) {

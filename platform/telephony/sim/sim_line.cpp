@@ -198,6 +198,15 @@ public:
     }
     void detach() { line_.store(nullptr); }
 
+    void stop() override
+    {
+        PacedOutputDevice::stop();
+        // A run of played audio ends when the device closes, even on a step boundary.
+        if (SimLine* line = line_.load()) {
+            line->receivePlayed(nullptr, 0, false);
+        }
+    }
+
 protected:
     void played(const std::int16_t* frames, std::size_t count, std::size_t stepFrames) override
     {
