@@ -12,11 +12,10 @@ namespace {
 // so a section of that name is stored under a distinct group to stay separate.
 QString groupFor(const QString& section)
 {
-    return section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0
-               ? QStringLiteral("%General")
-               : section;
+    return section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0 ? QStringLiteral("%General")
+                                                                               : section;
 }
-}  // namespace
+} // namespace
 
 QString SettingsStore::defaultFilePath(const QString& applicationName)
 {
@@ -94,7 +93,9 @@ void SettingsStore::saveSetting(const QString& section, const QString& key, cons
 {
     const QString group = storedSection(section);
     settings_->setValue(group + QLatin1Char('/') + storedKey(group, key), value);
-    settings_->sync();
+    if (batchDepth_ == 0) {
+        settings_->sync();
+    }
 }
 
 void SettingsStore::deleteSetting(const QString& section, const QString& key)
@@ -109,4 +110,11 @@ void SettingsStore::sync()
     settings_->sync();
 }
 
-}  // namespace qlnrec::platform
+void SettingsStore::endBatch()
+{
+    if (batchDepth_ > 0 && --batchDepth_ == 0) {
+        settings_->sync();
+    }
+}
+
+} // namespace qlnrec::platform

@@ -37,6 +37,11 @@ public:
     void deleteSetting(const QString& section, const QString& key);
     // Writes pending changes now (saveSetting already does).
     void sync();
+    // Between beginBatch and the matching endBatch, saves are kept in memory and the file is
+    // written once at the end: a caller that saves many keys at once (the recordings lists)
+    // rewrites the file once instead of once per key.
+    void beginBatch() { ++batchDepth_; }
+    void endBatch();
 
 private:
     QString storedSection(const QString& section) const;
@@ -45,6 +50,7 @@ private:
     QString applicationName_;
     QString filePath_;
     std::unique_ptr<QSettings> settings_;
+    int batchDepth_ = 0;
 };
 
-}  // namespace qlnrec::platform
+} // namespace qlnrec::platform

@@ -1,0 +1,430 @@
+#include "records/recordings_lists.h"
+
+#include "app/config/config_store.h"
+#include "platform/core/dialog_service.h"
+#include "platform/core/settings_store.h"
+#include "platform/core/text_helpers.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+
+namespace qlnrec::records {
+
+namespace {
+
+const QString kRenamePrompt = QStringLiteral("Please Input New File Name");
+const QString kRenameTitle = QStringLiteral("Rename File");
+const QString kErrorTitle = QStringLiteral("Quillon Recorder");
+
+// Keeps a stored selection pointing at the same entry after row `removed` went away.
+void afterRemoval(int& selected, int removed)
+{
+    if (selected == removed) {
+        selected = -1;
+    } else if (selected > removed) {
+        --selected;
+    }
+}
+
+} // namespace
+
+RecordingLists::RecordingLists(app::ConfigStore& config, platform::DialogService& dialogs,
+                               QString recordingsFolder)
+    : config_(config), dialogs_(dialogs), folder_(std::move(recordingsFolder))
+{
+}
+
+QString RecordingLists::slotKey(int index)
+{
+    return platform::numberWithSignBlank(index);
+}
+
+void RecordingLists::notify()
+{
+    if (changed) {
+        changed();
+    }
+}
+
+void RecordingLists::LoadRecordingLists()
+{
+    recent_.clear();
+    unread_.clear();
+    recentSelected_ = unreadSelected_ = -1;
+    for (int i = 0; i < kCapacity; ++i) {
+        const QString name = config_.getSetting(kRecentSection, slotKey(i));
+        if (!name.isEmpty()) {
+            recent_.append(name);
+        }
+    }
+    for (int i = 0; i < kCapacity; ++i) {
+        const QString name = config_.getSetting(kUnreadSection, slotKey(i));
+        if (!name.isEmpty()) {
+            unread_.append(name);
+        }
+    }
+    select(recent_, recentSelected_, static_cast<int>(recent_.size()) - 1, false);
+    select(unread_, unreadSelected_, static_cast<int>(unread_.size()) - 1, true);
+    notify();
+}
+
+void RecordingLists::AddFinishedRecording(const QString& name)
+{
+    if (name.isEmpty() || !QFileInfo::exists(folder_ + name)) {
+        return;
+    }
+    if (name.startsWith(QLatin1Char('A'))) {
+        unread_.append(name);
+    } else {
+        recent_.append(name);
+    }
+    UpdateRecordingLists();
+}
+
+void RecordingLists::UpdateRecordingLists()
+{
+    if (recent_.size() > kCapacity) {
+        recent_.removeFirst();
+        afterRemoval(recentSelected_, 0);
+    }
+    if (unread_.size() > kCapacity) {
+        unread_.removeFirst();
+        afterRemoval(unreadSelected_, 0);
+    }
+    SaveRecordingLists();
+    select(recent_, recentSelected_, static_cast<int>(recent_.size()) - 1, false);
+    select(unread_, unreadSelected_, static_cast<int>(unread_.size()) - 1, true);
+    notify();
+}
+
+namespace {
+
+// One write of the settings file for a whole list save, however many keys change.
+class StoreBatch {
+public:
+    explicit StoreBatch(platform::SettingsStore& store) : store_(store) { store_.beginBatch(); }
+    ~StoreBatch() { store_.endBatch(); }
+    StoreBatch(const StoreBatch&) = delete;
+    StoreBatch& operator=(const StoreBatch&) = delete;
+
+private:
+    platform::SettingsStore& store_;
+};
+
+} // namespace
+
+void RecordingLists::SaveRecordingLists()
+{
+    const StoreBatch batch(config_.store());
+    for (int i = 0; i < kCapacity; ++i) {
+        const QString value = i < recent_.size() ? recent_.at(i) : QString();
+        const QString key = slotKey(i);
+        if (!config_.contains(kRecentSection, key) || config_.getSetting(kRecentSection, key) != value) {
+            config_.saveSettingLogged(kRecentSection, key, value);
+        }
+    }
+    for (int i = 0; i < kCapacity; ++i) {
+        const QString value = i < unread_.size() ? unread_.at(i) : QString();
+        const QString key = slotKey(i);
+        if (!config_.contains(kUnreadSection, key) || config_.getSetting(kUnreadSection, key) != value) {
+            config_.saveSetting(kUnreadSection, key, value);
+        }
+    }
+}
+
+void RecordingLists::emptyLists()
+{
+    recent_.clear();
+    unread_.clear();
+    recentSelected_ = unreadSelected_ = -1;
+    const StoreBatch batch(config_.store());
+    for (int i = 0; i < kCapacity; ++i) {
+        config_.saveSettingLogged(kRecentSection, slotKey(i), QString());
+        config_.saveSetting(kUnreadSection, slotKey(i), QString());
+    }
+    notify();
+}
+
+void RecordingLists::select(QStringList& list, int& selected, int row, bool fromUnread)
+{
+    if (row == selected) {
+        return;
+    }
+    selected = row;
+    // A changed selection acts as a click on the entry.
+    selectedRecording_ = row >= 0 && row < list.size() ? list.at(row) : QString();
+    selectedFromUnread_ = fromUnread;
+    if (showSelection) {
+        showSelection(selectedRecording_);
+    }
+}
+
+void RecordingLists::clickRecent(int row)
+{
+    if (row < 0 || row >= recent_.size()) {
+        return;
+    }
+    recentSelected_ = row;
+    selectedRecording_ = recent_.at(row);
+    selectedFromUnread_ = false;
+    if (showSelection) {
+        showSelection(selectedRecording_);
+    }
+    notify();
+}
+
+void RecordingLists::clickUnread(int row)
+{
+    if (row < 0 || row >= unread_.size()) {
+        return;
+    }
+    unreadSelected_ = row;
+    selectedRecording_ = unread_.at(row);
+    selectedFromUnread_ = true;
+    if (showSelection) {
+        showSelection(selectedRecording_);
+    }
+    notify();
+}
+
+void RecordingLists::doubleClickRecent(int row)
+{
+    clickRecent(row);
+    if (pressPlay && row >= 0 && row < recent_.size()) {
+        pressPlay();
+    }
+}
+
+void RecordingLists::doubleClickUnread(int row)
+{
+    clickUnread(row);
+    if (pressPlay && row >= 0 && row < unread_.size()) {
+        pressPlay();
+    }
+}
+
+void RecordingLists::playRecent()
+{
+    selectedRecording_ = recentSelected_ >= 0 ? recent_.at(recentSelected_) : QString();
+    selectedFromUnread_ = false;
+    if (pressPlay) {
+        pressPlay();
+    }
+}
+
+void RecordingLists::playUnread()
+{
+    selectedRecording_ = unreadSelected_ >= 0 ? unread_.at(unreadSelected_) : QString();
+    selectedFromUnread_ = true;
+    if (pressPlay) {
+        pressPlay();
+    }
+}
+
+void RecordingLists::playAll()
+{
+    if (startPlayAll) {
+        startPlayAll();
+    }
+}
+
+void RecordingLists::deleteRecent()
+{
+    if (recentSelected_ < 0) {
+        return;
+    }
+    const int row = recentSelected_;
+    recent_.removeAt(row);
+    afterRemoval(recentSelected_, row);
+    UpdateRecordingLists();
+}
+
+void RecordingLists::deleteUnread()
+{
+    if (unreadSelected_ < 0) {
+        return;
+    }
+    const int row = unreadSelected_;
+    unread_.removeAt(row);
+    afterRemoval(unreadSelected_, row);
+    UpdateRecordingLists();
+}
+
+void RecordingLists::mailRecent()
+{
+    if (mailTo && recentSelected_ >= 0) {
+        mailTo(recent_.at(recentSelected_));
+    }
+}
+
+void RecordingLists::renameRecent()
+{
+    if (recentSelected_ < 0) {
+        return;
+    }
+    const QString oldName = recent_.at(recentSelected_);
+    const std::optional<QString> answer = dialogs_.inputBox(kRenamePrompt, kRenameTitle, oldName);
+    if (!answer || answer->isEmpty()) {
+        return;
+    }
+    QString newName = *answer;
+    if (newName.right(4).toLower() != QStringLiteral(".wav")) {
+        newName += QStringLiteral(".wav");
+    }
+    const auto fail = [this](const QString& description) {
+        dialogs_.messageBox(QStringLiteral("Error:") + description, kErrorTitle,
+                            platform::MessageIcon::Critical);
+    };
+    // The new name stays a name in the recordings folder: no folder part, no control characters.
+    const bool badName =
+        newName.contains(QLatin1Char('/')) || newName.contains(QChar(u'\0')) ||
+        std::any_of(newName.begin(), newName.end(), [](QChar c) { return c.unicode() < 32; });
+    if (badName) {
+        fail(QStringLiteral("Bad file name or number"));
+        return;
+    }
+    const QString from = folder_ + oldName;
+    const QString to = folder_ + newName;
+    if (!QFileInfo::exists(from)) {
+        fail(QStringLiteral("File not found"));
+        return;
+    }
+    if (newName != oldName && QFileInfo::exists(to)) {
+        fail(QStringLiteral("File already exists"));
+        return;
+    }
+    if (newName != oldName && !QFile::rename(from, to)) {
+        fail(QStringLiteral("Path/File access error"));
+        return;
+    }
+    recent_[recentSelected_] = newName;
+    if (!selectedFromUnread_ && selectedRecording_ == oldName) {
+        selectedRecording_ = newName;
+        if (showSelection) {
+            showSelection(selectedRecording_);
+        }
+    }
+    UpdateRecordingLists();
+}
+
+void RecordingLists::markSelectedAsRead()
+{
+    if (!selectedFromUnread_ || unreadSelected_ < 0 || unreadSelected_ >= unread_.size()) {
+        return;
+    }
+    const int row = unreadSelected_;
+    recent_.append(unread_.at(row));
+    unread_.removeAt(row);
+    afterRemoval(unreadSelected_, row);
+    UpdateRecordingLists();
+}
+
+// ---- binder ----
+
+RecordingListsBinder::RecordingListsBinder(RecordingLists& lists, QListWidget* lstLastTen,
+                                           QListWidget* lstUnread, QLabel* lblFileName, QObject* parent)
+    : QObject(parent), lists_(lists), recent_(lstLastTen), unread_(lstUnread), label_(lblFileName)
+{
+    mmuFile = new QMenu(recent_);
+    mmuFile->setObjectName(QStringLiteral("mmuFile"));
+    mmuPlay = mmuFile->addAction(QStringLiteral("Play"));
+    mmuPlay->setObjectName(QStringLiteral("mmuPlay"));
+    mmumailto = mmuFile->addAction(QStringLiteral("Mail To..."));
+    mmumailto->setObjectName(QStringLiteral("mmumailto"));
+    mmuDelete = mmuFile->addAction(QStringLiteral("Delete"));
+    mmuDelete->setObjectName(QStringLiteral("mmuDelete"));
+    mmuRename = mmuFile->addAction(QStringLiteral("Rename"));
+    mmuRename->setObjectName(QStringLiteral("mmuRename"));
+    mmuFile1 = new QMenu(unread_);
+    mmuFile1->setObjectName(QStringLiteral("mmuFile1"));
+    mmuPlay1 = mmuFile1->addAction(QStringLiteral("Play"));
+    mmuPlay1->setObjectName(QStringLiteral("mmuPlay1"));
+    mmuPlayAll = mmuFile1->addAction(QStringLiteral("Play All"));
+    mmuPlayAll->setObjectName(QStringLiteral("mmuPlayAll"));
+    mmuDelete1 = mmuFile1->addAction(QStringLiteral("Delete"));
+    mmuDelete1->setObjectName(QStringLiteral("mmuDelete1"));
+
+    popup = [](QMenu* menu, const QPoint& globalPos) { menu->popup(globalPos); };
+
+    connect(mmuPlay, &QAction::triggered, this, [this] { lists_.playRecent(); });
+    connect(mmumailto, &QAction::triggered, this, [this] { lists_.mailRecent(); });
+    connect(mmuDelete, &QAction::triggered, this, [this] { lists_.deleteRecent(); });
+    connect(mmuRename, &QAction::triggered, this, [this] { lists_.renameRecent(); });
+    connect(mmuPlay1, &QAction::triggered, this, [this] { lists_.playUnread(); });
+    connect(mmuPlayAll, &QAction::triggered, this, [this] { lists_.playAll(); });
+    connect(mmuDelete1, &QAction::triggered, this, [this] { lists_.deleteUnread(); });
+
+    for (QListWidget* list : {recent_, unread_}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+    }
+    connect(recent_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { lists_.clickRecent(recent_->row(item)); });
+    connect(unread_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { lists_.clickUnread(unread_->row(item)); });
+    connect(recent_, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { lists_.doubleClickRecent(recent_->row(item)); });
+    connect(unread_, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { lists_.doubleClickUnread(unread_->row(item)); });
+    // Keyboard moves select like a click.
+    connect(recent_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!refreshing_ && row != lists_.recentSelected()) {
+            lists_.clickRecent(row);
+        }
+    });
+    connect(unread_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!refreshing_ && row != lists_.unreadSelected()) {
+            lists_.clickUnread(row);
+        }
+    });
+    connect(recent_, &QWidget::customContextMenuRequested, this, &RecordingListsBinder::showRecentMenu);
+    connect(unread_, &QWidget::customContextMenuRequested, this, &RecordingListsBinder::showUnreadMenu);
+
+    lists_.changed = [this] { refresh(); };
+    lists_.showSelection = [this](const QString& name) {
+        if (label_) {
+            label_->setText(name);
+        }
+    };
+    refresh();
+}
+
+void RecordingListsBinder::refresh()
+{
+    refreshing_ = true;
+    const auto fill = [](QListWidget* widget, const QStringList& names, int selected) {
+        bool same = widget->count() == names.size();
+        for (int i = 0; same && i < names.size(); ++i) {
+            same = widget->item(i)->text() == names.at(i);
+        }
+        if (!same) {
+            widget->clear();
+            widget->addItems(names);
+        }
+        widget->setCurrentRow(selected);
+    };
+    fill(recent_, lists_.recent(), lists_.recentSelected());
+    fill(unread_, lists_.unread(), lists_.unreadSelected());
+    refreshing_ = false;
+}
+
+void RecordingListsBinder::showRecentMenu(const QPoint& pos)
+{
+    if (QListWidgetItem* item = recent_->itemAt(pos)) {
+        lists_.clickRecent(recent_->row(item));
+    }
+    popup(mmuFile, recent_->viewport()->mapToGlobal(pos));
+}
+
+void RecordingListsBinder::showUnreadMenu(const QPoint& pos)
+{
+    if (QListWidgetItem* item = unread_->itemAt(pos)) {
+        lists_.clickUnread(unread_->row(item));
+    }
+    popup(mmuFile1, unread_->viewport()->mapToGlobal(pos));
+}
+
+} // namespace qlnrec::records
