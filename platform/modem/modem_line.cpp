@@ -38,7 +38,16 @@ QByteArray initCommandWithX3(const QString& userInit)
         text.remove(0, 2);
     }
     if (!text.toUpper().contains("X3")) {
-        text.append("X3");
+        // After an extended command ("+VSD=128,50") a basic one needs a semicolon before it.
+        bool extended = false;
+        for (const char c : text) {
+            if (QByteArray("+#%*$!").contains(c)) {
+                extended = true;
+            } else if (c == ';') {
+                extended = false;
+            }
+        }
+        text.append(extended ? ";X3" : "X3");
     }
     return "AT" + text;
 }
@@ -858,7 +867,10 @@ public:
             return;
         case 's':
         case 'q':
-            farEndGone(HangUpNotice::None);
+            // A caller listening to a prompt is silent; only silence while we listen counts.
+            if (!source) {
+                farEndGone(HangUpNotice::None);
+            }
             return;
         case 'r':
             if (phase == Phase::Dialing && !ringbackSeen) {

@@ -99,8 +99,8 @@ private:
 
 namespace modem {
 // The user's initialisation commands as one command line with X3 (result codes with busy
-// detection) appended unless they already contain it: "M0" gives "ATM0X3", "" gives "ATX3".
-// Anything that is not printable ASCII is removed.
+// detection) appended unless they already contain it: "M0" gives "ATM0X3", "" gives "ATX3",
+// "+VSD=128,50" gives "AT+VSD=128,50;X3". Anything that is not printable ASCII is removed.
 QByteArray initCommandWithX3(const QString& userInit);
 // A dial string the modem accepts: digits, * # A-D, pauses and modifiers (T P W ! @ ,); blanks,
 // dashes, brackets and everything else removed. Empty when no digit is left.

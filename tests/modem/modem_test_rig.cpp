@@ -232,6 +232,11 @@ std::vector<std::int16_t> ModemRig::stopCapture()
 
 bool ModemRig::play(const std::vector<std::int16_t>& samples)
 {
+    return startPlay(samples) && finishPlay();
+}
+
+bool ModemRig::startPlay(const std::vector<std::int16_t>& samples)
+{
     std::vector<unsigned char> buffer(64, 0);
     setTapiDword(buffer.data(), 0, static_cast<std::uint32_t>(buffer.size()));
     if (tapi().lineGetID(hLine_, 0, hCall_, LINECALLSELECT_CALL, reinterpret_cast<VARSTRING*>(buffer.data()),
@@ -240,27 +245,35 @@ bool ModemRig::play(const std::vector<std::int16_t>& samples)
     }
     const std::uint32_t device = tapiDword(buffer.data(), sizeof(VARSTRING));
     const WAVEFORMATEX format = pcm8kMono16();
-    HWAVEOUT out = 0;
     playDone_ = 0;
     if (wave().waveOutOpen(
-            &out, device, &format,
+            &playOut_, device, &format,
             [this](std::uint32_t, std::uint32_t msg, std::uintptr_t, std::uintptr_t, std::uintptr_t) {
                 if (msg == MM_WOM_DONE) {
                     ++playDone_;
                 }
             },
             0, CALLBACK_FUNCTION | WAVE_MAPPED) != MMSYSERR_NOERROR) {
+        playOut_ = 0;
         return false;
     }
-    std::vector<std::int16_t> data = samples;
-    WAVEHDR header{};
-    header.lpData = reinterpret_cast<char*>(data.data());
-    header.dwBufferLength = static_cast<std::uint32_t>(data.size() * 2);
-    wave().waveOutPrepareHeader(out, &header, sizeof header);
-    wave().waveOutWrite(out, &header, sizeof header);
+    playData_ = samples;
+    playHeader_ = WAVEHDR{};
+    playHeader_.lpData = reinterpret_cast<char*>(playData_.data());
+    playHeader_.dwBufferLength = static_cast<std::uint32_t>(playData_.size() * 2);
+    wave().waveOutPrepareHeader(playOut_, &playHeader_, sizeof playHeader_);
+    return wave().waveOutWrite(playOut_, &playHeader_, sizeof playHeader_) == MMSYSERR_NOERROR;
+}
+
+bool ModemRig::finishPlay()
+{
+    if (!playOut_) {
+        return false;
+    }
     const bool done = waitFor([this] { return playDone_ > 0; });
-    wave().waveOutUnprepareHeader(out, &header, sizeof header);
-    wave().waveOutClose(out);
+    wave().waveOutUnprepareHeader(playOut_, &playHeader_, sizeof playHeader_);
+    wave().waveOutClose(playOut_);
+    playOut_ = 0;
     return done;
 }
 

@@ -77,6 +77,10 @@ public:
     std::vector<std::int16_t> stopCapture();
     // Plays samples into the line and waits until the wave device says they are done.
     bool play(const std::vector<std::int16_t>& samples);
+    // The same in two halves: start playing; later wait for the end and close the device.
+    bool startPlay(const std::vector<std::int16_t>& samples);
+    bool finishPlay();
+    bool playing() const { return playOut_ != 0 && playDone_ == 0; }
 
     bool makeCall(const char* number);
 
@@ -100,6 +104,9 @@ private:
     std::vector<platform::WAVEHDR> headers_;
     std::atomic<int> blocksDone_{0};
     std::atomic<int> playDone_{0};
+    platform::HWAVEOUT playOut_ = 0;
+    std::vector<std::int16_t> playData_;
+    platform::WAVEHDR playHeader_{};
 };
 
 // 8 kHz 16-bit speech of the given length (espeak-ng, resampled with sox), led by a full-range

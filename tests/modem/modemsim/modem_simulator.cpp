@@ -620,7 +620,7 @@ public:
         if (cmd.startsWith("+FCLASS=")) {
             const QByteArray v = cmd.mid(8);
             if (v == "8") {
-                if (family.hashCommands) {
+                if (family.hashCommands || !family.voiceCapable) {
                     return false;
                 }
                 voice = true;

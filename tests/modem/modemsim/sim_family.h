@@ -24,6 +24,7 @@ struct SimMethod {
 struct SimFamily {
     QString name;
     bool hashCommands = false;                              // voice through #CLS=8 / #VRX / #VTX / #VTS
+    bool voiceCapable = true;                               // false: a data modem (no class 8 at all)
     QByteArray classList = "0,1,8";                         // +FCLASS=? answer
     QByteArray hashClassList;                               // #CLS=? answer; empty: ERROR
     std::map<QByteArray, QList<QByteArray>> identification; // "I3", "+FMI?", "+GMM", ...
