@@ -126,10 +126,8 @@ std::unique_ptr<LineProvider> createModemProvider(const QString& argument, const
         return nullptr;
     }
     if (options.port.isEmpty()) {
-        if (error) {
-            *error = QStringLiteral("the modem provider needs a port, e.g. modem:/dev/ttyACM0");
-        }
-        return nullptr;
+        // "modem" without a port: find one as "auto" does.
+        return createAutoProvider(argument, context, error);
     }
     modem::ModemIdentity identity = modem::probeModem(options.port, options.baudRate, options.probeTimeoutMs);
     if (!identity.answered) {

@@ -45,7 +45,7 @@ bool parseModemArgument(const QString& argument, ModemLineOptions* options, QStr
                         QString* error);
 
 // Probes the configured port and builds a provider with its one line (the line exists even when
-// nothing answers yet: it waits for the modem).
+// nothing answers yet: it waits for the modem). Without a port it searches as "auto" does.
 std::unique_ptr<LineProvider> createModemProvider(const QString& argument, const LineProviderContext& context,
                                                   QString* error);
 // Probes the candidate ports; every modem that answers becomes a line (at most four). Without

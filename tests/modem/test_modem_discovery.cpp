@@ -9,6 +9,7 @@
 #include "platform/telephony/sim/sim_line.h"
 #include "platform/telephony/tapi_types.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -95,6 +96,12 @@ TEST(ModemDiscovery, AutoFindsAModemNamedInTheEnvironmentAndOtherwiseOffersADemo
         EXPECT_EQ(platform->providers().front()->name(), QStringLiteral("modem"));
         EXPECT_EQ(platform->telephony().device(0)->caps().name,
                   QStringLiteral("Agere Systems Venus V.92 on ") + sim.portPath());
+        platform.reset();
+        // "modem" without a port searches the same way.
+        auto same = LinePlatform::create(events, QStringLiteral("modem"), &error, quietWave());
+        ASSERT_TRUE(same) << qPrintable(error);
+        EXPECT_EQ(same->telephony().device(0)->caps().name,
+                  QStringLiteral("Agere Systems Venus V.92 on ") + sim.portPath());
     }
     {
         ScopedEnvironment ports("QLNREC_MODEM_PORTS", "/nonexistent/ttyACM9");
@@ -150,4 +157,54 @@ TEST(ModemDiscovery, SilenceReportsCountOnlyWhileTheLineListens)
     std::uint32_t mode = 0;
     ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
     EXPECT_EQ(mode, LINEDISCONNECTMODE_UNKNOWN);
+}
+
+TEST(ModemCalls, CallerIdBeforeTheFirstRingAndACallerWhoGivesUp)
+{
+    ModemRig rig(qlnrec::modemsim::usrFamily(), QStringLiteral(",ringtimeout=1500"));
+    QString error;
+    ASSERT_TRUE(rig.start(&error)) << qPrintable(error);
+    // Some exchanges send caller ID before ringing: the call is offered with it.
+    qlnrec::modemsim::SimCallerId id;
+    id.number = "0301234567";
+    id.name = "";
+    rig.sim().sendCallerId(id);
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_OFFERING));
+    ASSERT_TRUE(rig.waitMessage(LINE_CALLINFO, LINECALLINFOSTATE_CALLERID));
+    rig.sim().ring();
+    LineMessage ring{};
+    ASSERT_TRUE(rig.waitMessage(LINE_LINEDEVSTATE, LINEDEVSTATE_RINGING, &ring));
+    EXPECT_EQ(ring.p3, 1u);
+    // No further ring: the caller gave up and the call goes idle without being answered.
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+    EXPECT_FALSE(rig.sim().offHook());
+    EXPECT_EQ(rig.messageCount(LINE_CALLINFO), 1u);
+}
+
+TEST(ModemCalls, DroppingARingingCallSilencesItsRings)
+{
+    ModemRig rig(qlnrec::modemsim::conexantFamily(), QStringLiteral(",ringtimeout=1500"));
+    QString error;
+    ASSERT_TRUE(rig.start(&error)) << qPrintable(error);
+    rig.sim().ring();
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_OFFERING));
+    const HCALL first = rig.hCall();
+    ASSERT_GT(rig.tapi().lineDrop(first, nullptr, 0), 0);
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+    EXPECT_FALSE(rig.sim().offHook()); // an analog line cannot refuse a call: it just is not answered
+    const std::size_t rings = rig.messageCount(LINE_LINEDEVSTATE);
+    rig.tapi().lineDeallocateCall(first);
+    // The same caller rings on, then gives up (well past the ring time-out).
+    rig.sim().ring();
+    rig.sim().ring();
+    QElapsedTimer pause;
+    pause.start();
+    ASSERT_TRUE(waitFor([&] { return pause.elapsed() > 3500; }));
+    // The next ring is a new call; the rings of the dropped one were never reported (the
+    // terminal keeps their order, so they were handled before this one).
+    rig.sim().ring();
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_OFFERING));
+    EXPECT_NE(rig.hCall(), first);
+    ASSERT_TRUE(waitFor([&] { return rig.messageCount(LINE_LINEDEVSTATE) > rings; }));
+    EXPECT_EQ(rig.messageCount(LINE_LINEDEVSTATE), rings + 1);
 }
