@@ -28,6 +28,12 @@ CaptureEngine::CaptureEngine(platform::EventService& events, platform::WaveServi
     }
 }
 
+void CaptureEngine::setSettings(RecorderSettings settings)
+{
+    settings_ = std::move(settings);
+    writer_ = RecordingWriter(settings_.tempFolder);
+}
+
 CaptureEngine::~CaptureEngine()
 {
     *alive_ = nullptr;
@@ -422,7 +428,7 @@ void CaptureEngine::voiceHeard(int line)
 {
     CaptureLine& c = this->line(line);
     telephony::LineSlot& s = slot(line);
-    if (links_.legalChecked && links_.legalChecked()) {
+    if (links_.legalChecked && links_.playLegalOutgoing && links_.legalChecked()) {
         // The capture ends here and the legal notice plays; recordState stays AwaitingReply so
         // the closed capture leaves no file. The queued header is taken back first, or the
         // device could not close.
@@ -430,9 +436,7 @@ void CaptureEngine::voiceHeard(int line)
         lastWaveResult_ = wave_.waveInReset(s.waveInHandle);
         c.bufferFilled = 0;
         CloseCapture(line);
-        if (links_.playLegalOutgoing) {
-            links_.playLegalOutgoing(line);
-        }
+        links_.playLegalOutgoing(line);
         return;
     }
     s.recordState = kRecording;

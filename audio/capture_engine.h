@@ -49,8 +49,8 @@ struct RecorderSettings {
     QString silenceDetectedText = QStringLiteral("Silence Detected"); // localized text 1119
 };
 
-// What the recorder asks of the rest of the program. Unset links do nothing (and the legal box
-// reads as clear).
+// What the recorder asks of the rest of the program. Unset links do nothing; without a way to
+// play the legal notice on an outgoing call the legal box is not consulted.
 struct RecorderLinks {
     // The line manager's GetWaveDeviceId("wave/in", line): stores the device in waveDevice.
     std::function<void(int line)> getWaveInDevice;
@@ -95,6 +95,9 @@ public:
     CaptureEngine& operator=(const CaptureEngine&) = delete;
 
     const RecorderSettings& settings() const { return settings_; }
+    // The settings take effect from the next capture on (the start-up reads them after the
+    // engine exists).
+    void setSettings(RecorderSettings settings);
     RecorderLinks& links() { return links_; }
     RecordingWriter& writer() { return writer_; }
     CaptureLine& line(int line);

@@ -1,0 +1,199 @@
+#include "recording_rig.h"
+
+#include "platform/telephony/sim/wave_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <stdexcept>
+
+namespace qlnrec::test {
+
+RecordingRig::RecordingRig(const audio::StopTriggerSettings& triggers)
+    : store(QStringLiteral("qlnrec"), home.configFile()), config(store, home.programFolder()),
+      statusLog(events, home.programFolder())
+{
+    QString error;
+    platform::WaveServiceOptions waveOptions;
+    waveOptions.useSoundCard = false;
+    platform = platform::LinePlatform::create(events, QStringLiteral("sim:4"), &error, waveOptions);
+    if (!platform) {
+        throw std::runtime_error(error.toStdString());
+    }
+    recordings = home.path(QStringLiteral("recordings/"));
+    temp = home.path(QStringLiteral("private-tmp/"));
+    QDir().mkpath(recordings);
+    QDir().mkpath(temp);
+    QDir().mkpath(home.programFolder());
+    const telephony::LineContext context{
+        events, platform->telephony(), platform->wave(), dialogs, config, strings, statusLog};
+    lines = std::make_unique<telephony::LineSystem>(context, hooks, controls);
+    lines->settings().fastBusySwitch = triggers.fastBusy;
+    for (int line = 0; line < telephony::kLineCount; ++line) {
+        lines->state()[line].ringIntervals.fill(6500);
+    }
+    lists = std::make_unique<records::RecordingLists>(config, dialogs, recordings);
+
+    audio::RecorderSettings settings;
+    settings.recordingsFolder = recordings;
+    settings.tempFolder = temp;
+    settings.triggers = triggers;
+    settings.silenceDetectedText = strings.loadText(1119);
+    audio::Recorder::Hooks recorderHooks;
+    recorderHooks.addStatusLine = [this](const QString& text) { statusLog.addStatusLine(text); };
+    recorderHooks.finishedRecording = [this](const QString& name) { lists->AddFinishedRecording(name); };
+    recorderHooks.legalChecked = [this] { return controls.legal; };
+    recorder = std::make_unique<audio::Recorder>(
+        audio::Recorder::Services{events, platform->wave(), acm, dialogs}, *lines, settings, recorderHooks,
+        QStringList{QStringLiteral(SIGSCAN_TEST_LIBRARY)});
+    hooks.setEngine(&recorder->engine());
+    recorder->FindTrueSpeechDriver();
+}
+
+RecordingRig::~RecordingRig()
+{
+    lines->timers().disableAll();
+    recorder.reset();
+    lines->manager().CloseLines();
+    statusLog.close();
+}
+
+void RecordingRig::openLines(std::vector<int> which)
+{
+    for (int line : which) {
+        config.saveSetting(QStringLiteral("Config"), QStringLiteral("Line%1").arg(line), QStringLiteral("1"));
+    }
+    lines->state().mediaMode.fill(platform::LINEMEDIAMODE_INTERACTIVEVOICE);
+    lines->manager().OpenLines();
+    run(0);
+}
+
+void RecordingRig::run(std::uint64_t ms)
+{
+    for (int i = 0; i < 100 && events.hasPendingPosts(); ++i) {
+        events.processPendingEvents();
+    }
+    events.advance(ms);
+}
+
+bool RecordingRig::runUntil(const std::function<bool()>& done, std::uint64_t maxMs)
+{
+    return events.advanceUntil(done, maxMs, 5);
+}
+
+bool RecordingRig::monitoredCall(int line)
+{
+    sim(line).ring(2, 2000, 4000);
+    return runUntil([&] { return slot(line).recordState == telephony::kRecording; }, 30000);
+}
+
+bool RecordingRig::finishRecording(int line, std::uint64_t maxMs)
+{
+    return runUntil(
+        [&] {
+            const audio::CaptureLine& c = engine().line(line);
+            return slot(line).recordState == telephony::kRecordIdle && !c.deviceOpen &&
+                   c.captureClosed == 0 && !engine().timWriteFile(line).isEnabled();
+        },
+        maxMs);
+}
+
+QStringList RecordingRig::statusTexts() const
+{
+    QStringList texts;
+    for (const QString& line : statusLog.lines()) {
+        texts.append(line.left(line.size() - 9)); // " hh:mm:ss"
+    }
+    return texts;
+}
+
+namespace {
+
+// The made audio lives in a temporary folder for the whole test program.
+QString madeDir()
+{
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/qlnrec-e2e-audio-XXXXXX"));
+    return dir.path();
+}
+
+bool run(const QString& command)
+{
+    int code = -1;
+    runCommand(command + QStringLiteral(" 2>&1"), &code);
+    return code == 0;
+}
+
+} // namespace
+
+QString MadeAudio::speech(double seconds)
+{
+    if (!haveCommand(QStringLiteral("espeak-ng")) || !haveCommand(QStringLiteral("sox"))) {
+        return {};
+    }
+    const QString out = madeDir() + QStringLiteral("/speech-%1.wav").arg(seconds);
+    if (QFile::exists(out)) {
+        return out;
+    }
+    const QString raw = madeDir() + QStringLiteral("/speech-raw.wav");
+    const QString text = QStringLiteral(
+        "Hello, this is a message for the recorder test. I am calling about the appointment on "
+        "Tuesday at half past three. Please call me back when you have a moment, my number is "
+        "five five five, one two three four. The weather has been lovely this week and the garden "
+        "is full of flowers. Thank you very much and have a good day. Goodbye for now.");
+    if (!run(QStringLiteral("espeak-ng -s 150 -w '%1' '%2'").arg(raw, text))) {
+        return {};
+    }
+    if (!run(QStringLiteral("sox '%1' -r 8000 -c 1 -b 16 -e signed-integer '%2' pad 0 %3 trim 0 %3")
+                 .arg(raw, out)
+                 .arg(seconds))) {
+        return {};
+    }
+    return out;
+}
+
+QString MadeAudio::reorder(double seconds, double volume)
+{
+    if (!haveCommand(QStringLiteral("sox"))) {
+        return {};
+    }
+    const QString out = madeDir() + QStringLiteral("/reorder-%1-%2.wav").arg(seconds).arg(volume);
+    const QString on = madeDir() + QStringLiteral("/on.wav");
+    const QString off = madeDir() + QStringLiteral("/off.wav");
+    const QString cycle = madeDir() + QStringLiteral("/cycle.wav");
+    const int repeats = static_cast<int>(seconds * 2) - 1;
+    const bool ok =
+        run(QStringLiteral(
+                "sox -n -r 8000 -c 1 -b 16 '%1' synth 0.25 sine 480 synth 0.25 sine mix 620 vol %2")
+                .arg(on)
+                .arg(volume)) &&
+        run(QStringLiteral("sox -n -r 8000 -c 1 -b 16 '%1' trim 0 0.25").arg(off)) &&
+        run(QStringLiteral("sox '%1' '%2' '%3'").arg(on, off, cycle)) &&
+        run(QStringLiteral("sox '%1' '%2' repeat %3").arg(cycle, out).arg(repeats));
+    return ok ? out : QString();
+}
+
+QString MadeAudio::tone(double hz, double seconds, double volume)
+{
+    if (!haveCommand(QStringLiteral("sox"))) {
+        return {};
+    }
+    const QString out = madeDir() + QStringLiteral("/tone-%1-%2-%3.wav").arg(hz).arg(seconds).arg(volume);
+    return run(QStringLiteral("sox -n -r 8000 -c 1 -b 16 '%1' synth %2 sine %3 vol %4")
+                   .arg(out)
+                   .arg(seconds)
+                   .arg(hz)
+                   .arg(volume))
+               ? out
+               : QString();
+}
+
+std::vector<std::int16_t> MadeAudio::samples(const QString& path)
+{
+    std::vector<std::int16_t> out;
+    QString error;
+    platform::readWaveFileAs8kMono(path, out, &error);
+    return out;
+}
+
+} // namespace qlnrec::test
