@@ -314,8 +314,8 @@ TEST_F(AcmCalls, BadHandlesAndHeadersAreRefused)
     EXPECT_EQ(acm.acmDriverOpen(&had, reinterpret_cast<HACMDRIVERID>(0xBAD), 0), MMSYSERR_INVALHANDLE);
     EXPECT_EQ(acm.acmDriverOpen(nullptr, registry.entries()[0].id, 0), MMSYSERR_INVALPARAM);
     EXPECT_EQ(acm.acmDriverOpen(&had, registry.entries()[0].id, 2), MMSYSERR_INVALFLAG);
-    EXPECT_EQ(acm.acmStreamOpen(&reinterpret_cast<HACMSTREAM&>(had), reinterpret_cast<HACMDRIVER>(0xBAD),
-                                &src, &dst.wfx, nullptr, 0, 0, 0),
+    HACMSTREAM unopened = nullptr;
+    EXPECT_EQ(acm.acmStreamOpen(&unopened, reinterpret_cast<HACMDRIVER>(0xBAD), &src, &dst.wfx, nullptr, 0, 0, 0),
               MMSYSERR_INVALHANDLE);
 
     HACMSTREAM has = nullptr;
