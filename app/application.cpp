@@ -183,6 +183,7 @@ int runApplication(int argc, char** argv)
         SingleInstanceGuard::lockPathFor(runtimeFolder, applicationName, store.filePath()));
 
     StartupRoutine startup(services);
+    parts.setMainWindow([&startup] { return startup.mainWindow(); });
     SignalWatcher signalWatcher([&startup](int) { startup.requestShutdown(); });
 
     // The scenario starts once the main window runs; with --exit-when-done its end ends the program.

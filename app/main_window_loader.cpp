@@ -103,6 +103,7 @@ void MainWindowLoader::loadRingIntervals()
             }
             // A negative interval cannot be waited for; read it like a garbled value.
             s_.state.ringIntervalsMs[line][k - 1] = value < 0 ? 0 : value;
+            s_.parts.setRingInterval(line, k, s_.state.ringIntervalsMs[line][k - 1]);
         }
     }
     for (int line = 0; line < kLineCount; ++line) {
@@ -128,6 +129,7 @@ void MainWindowLoader::checkDeviceChanges()
         s_.config.saveSetting(lineSection(line), QStringLiteral("Param1"), QStringLiteral("6500"));
         s_.config.saveSetting(lineSection(line), QStringLiteral("Calls"), QStringLiteral("32665"));
         s_.state.ringIntervalsMs[line][0] = 6500;
+        s_.parts.setRingInterval(line, 1, 6500);
         s_.config.saveSettingLogged(QStringLiteral("Modem"), key, *deviceText);
     }
 }
@@ -193,6 +195,11 @@ LoadResult MainWindowLoader::run(frmMain& w)
     // 14. Telephony.
     marker("8");
     s_.parts.initTelephony();
+    // A telephony interface that cannot be initialised ends the program.
+    if (s_.lifecycle.shuttingDown) {
+        closeSteps();
+        return LoadResult::EndProgram;
+    }
     // 15. The default recordings folder.
     QDir().mkpath(folder + QStringLiteral("/waveFiles"));
     marker("9");

@@ -4,11 +4,15 @@
 #include "app/config/config_store.h"
 #include "app/modal_windows.h"
 #include "app/run_state.h"
+#include "app/setup/line_parts.h"
 #include "app/strings/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/mci/mci_service.h"
 #include "platform/shell/shell_service.h"
+#include "platform/telephony/line_platform.h"
 #include "records/frm_view_log.h"
+
+#include <cstdio>
 
 namespace qlnrec::app {
 
@@ -24,16 +28,107 @@ void ProductParts::standIn(QWidget* owner, const QString& title)
         QStringLiteral("%1 is not available in this version of Quillon Recorder yet.").arg(title));
 }
 
+ProductParts::ProductParts() = default;
+
+ProductParts::~ProductParts() = default;
+
+LineParts* ProductParts::lineParts() const
+{
+    if (!lineParts_ && services_ && lines_) {
+        lineParts_ = std::make_unique<LineParts>(*services_, lines_->telephony(), lines_->wave());
+        lineParts_->setMainWindow([this] { return mainWindow_ ? mainWindow_() : nullptr; });
+        if (dynamic_cast<AutoModalWindows*>(&services_->windows)) {
+            // Headless runs never wait for the user: the dialog is left with its Exit button.
+            lineParts_->setDialogRunner([](QDialog& dialog) {
+                std::fprintf(stderr, "Window frmSetup: Exit\n");
+                std::fflush(stderr);
+                static_cast<frmSetup&>(dialog).cmdExit_Click();
+            });
+        }
+    }
+    return lineParts_.get();
+}
+
+void ProductParts::resetLineState()
+{
+    if (LineParts* lines = lineParts()) {
+        lines->resetLineState();
+    }
+}
+
+void ProductParts::initTelephony()
+{
+    if (LineParts* lines = lineParts()) {
+        lines->initTelephony();
+    }
+}
+
 SetupOutcome ProductParts::showSetupModal(QWidget* owner)
 {
+    if (LineParts* lines = lineParts()) {
+        return lines->showSetupModal(owner);
+    }
     standIn(owner, services_->strings.loadText(1009));
     return SetupOutcome::Exited;
 }
 
+void ProductParts::setRingTimerInterval(int line, std::uint32_t intervalMs)
+{
+    if (LineParts* lines = lineParts()) {
+        lines->setRingTimerInterval(line, intervalMs);
+    }
+}
+
+void ProductParts::setRingInterval(int line, int number, int intervalMs)
+{
+    if (LineParts* lines = lineParts()) {
+        lines->setRingInterval(line, number, intervalMs);
+    }
+}
+
+void ProductParts::loadSetupHidden()
+{
+    if (LineParts* lines = lineParts()) {
+        lines->loadSetupHidden();
+    }
+}
+
 bool ProductParts::minimizeOnStart() const
 {
+    if (const LineParts* lines = lineParts()) {
+        return lines->minimizeOnStart();
+    }
     return services_->config.getNumber(QStringLiteral("Config"), QStringLiteral("MinOnStart"),
                                        QStringLiteral("0")) != 0;
+}
+
+void ProductParts::openLines()
+{
+    if (LineParts* lines = lineParts()) {
+        lines->openLines();
+    }
+}
+
+std::optional<QString> ProductParts::lineDeviceText(int line) const
+{
+    if (const LineParts* lines = lineParts()) {
+        return lines->lineDeviceText(line);
+    }
+    return std::nullopt;
+}
+
+void ProductParts::closeLines()
+{
+    if (LineParts* lines = lineParts()) {
+        lines->closeLines();
+    }
+}
+
+void ProductParts::unloadWindows()
+{
+    if (LineParts* lines = lineParts()) {
+        lines->unloadWindows();
+    }
 }
 
 void ProductParts::closeMedia()
@@ -45,6 +140,10 @@ void ProductParts::closeMedia()
 
 void ProductParts::openSetup(QWidget* owner)
 {
+    if (LineParts* lines = lineParts()) {
+        lines->openSetup(owner);
+        return;
+    }
     showSetupModal(owner);
 }
 

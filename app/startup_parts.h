@@ -21,6 +21,8 @@ public:
     virtual void initTelephony() {}  // telephony interface
     virtual SetupOutcome showSetupModal(QWidget* /*owner*/) { return SetupOutcome::Exited; }
     virtual void setRingTimerInterval(int /*line*/, std::uint32_t /*intervalMs*/) {}
+    // A learned ring interval (number 1..6) of a line as the load sequence reads or resets it.
+    virtual void setRingInterval(int /*line*/, int /*number*/, int /*intervalMs*/) {}
     virtual void loadSetupHidden() {}                      // hidden setup dialog
     virtual bool minimizeOnStart() const { return false; } // held by the setup dialog
     virtual void openLines() {}
