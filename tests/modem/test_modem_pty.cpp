@@ -43,6 +43,11 @@ const FamilyCase kFamilies[] = {
      "RCV56"},
 };
 
+void PrintTo(const FamilyCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ModemFamilies : public ::testing::TestWithParam<FamilyCase> {};
 
 std::string caseName(const ::testing::TestParamInfo<FamilyCase>& info)
