@@ -465,3 +465,33 @@ TEST(PcmOutput, NeverTouchesTheCodec)
     EXPECT_TRUE(h.dialogs.messages().empty());
     EXPECT_EQ(h.finished.size(), 1u);
 }
+
+// The weakest tones the default "SilenceLevel" (800) still hears as steady sound.
+TEST(StopTriggers, DialToneAt425HzFiresAtMinus15dBFSButNotAtMinus17dBFS)
+{
+    for (double dbfs : {-15.0, -17.0}) {
+        SCOPED_TRACE(dbfs);
+        CaptureHarness h;
+        auto s = h.defaults();
+        s.triggers.country = 3;
+        h.make(s);
+        h.start(0, test::sine(425, 32767 * std::pow(10.0, dbfs / 20)));
+        h.events.advance(6000);
+        EXPECT_EQ(count(h.statusLines, "Dial Tone Detected, Stop Recording"), dbfs > -16 ? 1 : 0);
+    }
+}
+
+TEST(StopTriggers, ReorderFiresAtMinus5dBFSPeakButNotAtMinus8dBFS)
+{
+    for (double dbfs : {-5.0, -8.0}) {
+        SCOPED_TRACE(dbfs);
+        CaptureHarness h;
+        auto s = h.defaults();
+        s.triggers.fastBusy = 1;
+        h.make(s);
+        const double each = 32767 * std::pow(10.0, dbfs / 20) / 2;
+        h.start(0, test::cadence({480, 620}, each, 250, 250, 250));
+        h.events.advance(6000);
+        EXPECT_EQ(count(h.statusLines, "Fast Busy Signal Detected"), dbfs > -6 ? 1 : 0);
+    }
+}
