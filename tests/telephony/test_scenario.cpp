@@ -171,6 +171,22 @@ TEST(ScenarioParser, BadWaveFilesAreReportedNotCrashedOn)
     EXPECT_EQ(samples, (std::vector<std::int16_t>{1, 2}));
 }
 
+TEST(ScenarioParser, SpeechIsSynthesisedWhereEspeakIsInstalled)
+{
+    if (!qlnrec::test::haveCommand(QStringLiteral("espeak-ng"))) {
+        GTEST_SKIP() << "espeak-ng is not installed";
+    }
+    QString error;
+    const auto scenario =
+        Scenario::parse(QStringLiteral("0 0 audio speech=\"Hello, is anybody there?\""), &error);
+    ASSERT_TRUE(scenario) << error.toStdString();
+    const auto& samples = scenario->events().at(0).samples;
+    EXPECT_GT(samples.size(), 8000u) << "about a second of speech at 8 kHz";
+    EXPECT_LT(samples.size(), 8000u * 10);
+    EXPECT_TRUE(
+        std::any_of(samples.begin(), samples.end(), [](std::int16_t s) { return std::abs(s) > 1000; }));
+}
+
 class ScenarioPlayback : public TapiFixture {};
 
 TEST_F(ScenarioPlayback, PlaysACallOnTheClockWaitsForTheProgramAndReportsTheEnd)

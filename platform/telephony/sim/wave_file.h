@@ -1,6 +1,9 @@
 #pragma once
 // Small WAVE file helpers for the simulated lines: reading far-end audio from any PCM WAVE file
-// (converted to 8 kHz mono 16-bit) and writing what was played into a line.
+// (converted to 8 kHz mono 16-bit) and writing what was played into a line. Unlike the program's
+// strict RIFF reader (platform/riff), this one takes streamed WAVE data whose header sizes are
+// placeholders (speech synthesisers writing to a pipe) and keeps what a truncated file holds,
+// because a test script's far end should play whatever audio it was given.
 #include <QByteArray>
 #include <QString>
 
