@@ -26,7 +26,10 @@ void put16(Bytes& b, std::uint16_t v)
 
 void putTag(Bytes& b, const char* tag)
 {
-    b.insert(b.end(), tag, tag + 4);
+    // Byte by byte: a range insert into an empty vector trips GCC 12's stringop-overflow check.
+    for (int i = 0; i < 4; ++i) {
+        b.push_back(static_cast<std::uint8_t>(tag[i]));
+    }
 }
 
 Samples samplesOf(const QByteArray& raw)
