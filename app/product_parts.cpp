@@ -2,15 +2,20 @@
 
 #include "app/app_services.h"
 #include "app/config/config_store.h"
+#include "app/forms/frm_main.h"
 #include "app/modal_windows.h"
 #include "app/run_state.h"
 #include "app/setup/line_parts.h"
 #include "app/strings/strings.h"
+#include "audio/recorder.h"
+#include "platform/acm/acm.h"
 #include "platform/core/dialog_service.h"
 #include "platform/mci/mci_service.h"
 #include "platform/shell/shell_service.h"
 #include "platform/telephony/line_platform.h"
 #include "records/frm_view_log.h"
+#include "records/recordings_lists.h"
+#include "records/status_log.h"
 
 #include <cstdio>
 
@@ -28,14 +33,24 @@ void ProductParts::standIn(QWidget* owner, const QString& title)
         QStringLiteral("%1 is not available in this version of Quillon Recorder yet.").arg(title));
 }
 
-ProductParts::ProductParts() = default;
+ProductParts::ProductParts()
+    : acmRegistry_(std::make_unique<platform::AcmDriverRegistry>()),
+      acm_(std::make_unique<platform::AcmService>(*acmRegistry_)),
+      recordingHooks_(std::make_unique<audio::RecordingHooks>())
+{
+    platform::registerBuiltInAcmDrivers(*acmRegistry_);
+}
 
-ProductParts::~ProductParts() = default;
+ProductParts::~ProductParts()
+{
+    delete recordingListsBinder_.data();
+}
 
 LineParts* ProductParts::lineParts() const
 {
     if (!lineParts_ && services_ && lines_) {
-        lineParts_ = std::make_unique<LineParts>(*services_, lines_->telephony(), lines_->wave());
+        lineParts_ = std::make_unique<LineParts>(*services_, lines_->telephony(), lines_->wave(),
+                                                 recordingHooks_.get());
         lineParts_->setMainWindow([this] { return mainWindow_ ? mainWindow_() : nullptr; });
         if (dynamic_cast<AutoModalWindows*>(&services_->windows)) {
             // Headless runs never wait for the user: the dialog is left with its Exit button.
@@ -128,6 +143,67 @@ void ProductParts::unloadWindows()
 {
     if (LineParts* lines = lineParts()) {
         lines->unloadWindows();
+    }
+}
+
+audio::Recorder* ProductParts::recorder() const
+{
+    LineParts* parts = lineParts();
+    if (!recorder_ && parts) {
+        AppServices& s = *services_;
+        audio::Recorder::Hooks hooks;
+        hooks.addStatusLine = [&s](const QString& text) { s.statusLog.addStatusLine(text); };
+        hooks.finishedRecording = [this](const QString& name) {
+            if (recordingLists_) {
+                recordingLists_->AddFinishedRecording(name);
+            }
+        };
+        recorder_ = std::make_unique<audio::Recorder>(
+            audio::Recorder::Services{s.events, lines_->wave(), *acm_, s.dialogs}, parts->lines(),
+            audio::RecorderSettings{}, std::move(hooks));
+        // The settings snapshot is complete only at the end of the load; each capture reads it.
+        telephony::LineSystem& lines = parts->lines();
+        recorder_->engine().setSettingsSource([&s, &lines] {
+            audio::RecorderSettings settings;
+            settings.outputFormat = lines.settings().waveFileFormat == 1 ? audio::OutputFormat::TrueSpeech
+                                                                         : audio::OutputFormat::Pcm;
+            settings.recordingsFolder = s.state.recordingsFolder;
+            settings.tempFolder = s.state.tempFolder;
+            const DetectorSettings& d = s.state.detector;
+            settings.triggers = audio::StopTriggerSettings{d.silence, d.silenceLevel, d.silenceSeconds,
+                                                           d.fastBusy, d.country};
+            settings.silenceDetectedText = s.strings.loadText(1119);
+            return settings;
+        });
+        recordingHooks_->setEngine(&recorder_->engine());
+    }
+    return recorder_.get();
+}
+
+void ProductParts::loadRecordingLists()
+{
+    recordingLists_ = std::make_unique<records::RecordingLists>(services_->config, services_->dialogs,
+                                                                services_->state.recordingsFolder);
+    recordingLists_->pressPlay = [this] { services_->commands.play(); };
+    if (frmMain* window = mainWindow_ ? mainWindow_() : nullptr) {
+        recordingListsBinder_ = new records::RecordingListsBinder(
+            *recordingLists_, window->lstLastTen, window->lstUnread, window->lblFileName, window);
+    }
+    recordingLists_->LoadRecordingLists();
+}
+
+void ProductParts::findTrueSpeechDriver()
+{
+    if (audio::Recorder* r = recorder()) {
+        r->FindTrueSpeechDriver();
+    }
+}
+
+void ProductParts::play()
+{
+    // The player's hand-over: a recording played from the unread list has been heard.
+    if (recordingLists_) {
+        recordingLists_->markSelectedAsRead();
     }
 }
 

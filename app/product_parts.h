@@ -3,13 +3,27 @@
 // is called, and features still to come show a stand-in window that only closes.
 #include "app/startup_parts.h"
 
+#include <QPointer>
+
 #include <functional>
 #include <memory>
 
 namespace qlnrec::platform {
 class LinePlatform;
 class MciService;
+class AcmDriverRegistry;
+class AcmService;
 } // namespace qlnrec::platform
+
+namespace qlnrec::audio {
+class Recorder;
+class RecordingHooks;
+} // namespace qlnrec::audio
+
+namespace qlnrec::records {
+class RecordingLists;
+class RecordingListsBinder;
+} // namespace qlnrec::records
 
 namespace qlnrec::app {
 
@@ -33,6 +47,10 @@ public:
     // Line control and the setup dialog over the lines; null until both the services and the
     // lines are set.
     LineParts* lineParts() const;
+    // The recording engine over the lines (null without lines) and the recordings lists (null
+    // before the load step that reads them).
+    audio::Recorder* recorder() const;
+    records::RecordingLists* recordingLists() const { return recordingLists_.get(); }
 
     // StartupParts
     void resetLineState() override;
@@ -44,6 +62,8 @@ public:
     bool minimizeOnStart() const override;
     void openLines() override;
     std::optional<QString> lineDeviceText(int line) const override;
+    void loadRecordingLists() override;
+    void findTrueSpeechDriver() override;
     void closeMedia() override;
     void closeLines() override;
     void unloadWindows() override;
@@ -54,6 +74,7 @@ public:
     void openBackup(QWidget* owner) override;
     void openHelp() override;
     void browseWaveFiles(QWidget* owner) override;
+    void play() override;
     void openDialer(QWidget* owner) override;
     void quickDial(QWidget* owner) override;
     void openVolumeControl() override;
@@ -65,7 +86,16 @@ private:
     platform::MciService* mci_ = nullptr;
     platform::LinePlatform* lines_ = nullptr;
     std::function<frmMain*()> mainWindow_;
+    // Recording: the compression drivers and service and the hooks line control calls, which
+    // line control needs for as long as it lives; the engine and the lists, which need it.
+    std::unique_ptr<platform::AcmDriverRegistry> acmRegistry_;
+    std::unique_ptr<platform::AcmService> acm_;
+    std::unique_ptr<audio::RecordingHooks> recordingHooks_;
     mutable std::unique_ptr<LineParts> lineParts_;
+    mutable std::unique_ptr<audio::Recorder> recorder_;
+    std::unique_ptr<records::RecordingLists> recordingLists_;
+    // Lives with the main window's lists.
+    QPointer<QObject> recordingListsBinder_;
 };
 
 } // namespace qlnrec::app

@@ -80,6 +80,9 @@ void CaptureEngine::StartRecording(int line)
 void CaptureEngine::OpenCapture(std::int32_t device, const QString& name, int line)
 {
     settlePreviousCapture(line);
+    if (settingsSource_) {
+        setSettings(settingsSource_());
+    }
     CaptureLine& c = this->line(line);
     telephony::LineSlot& s = slot(line);
     c.silenceRun = 0;

@@ -98,6 +98,9 @@ public:
     // The settings take effect from the next capture on (the start-up reads them after the
     // engine exists).
     void setSettings(RecorderSettings settings);
+    // Where the settings come from when they are only known later than the engine (the start-up
+    // reads the detector settings last): asked at every capture open.
+    void setSettingsSource(std::function<RecorderSettings()> source) { settingsSource_ = std::move(source); }
     RecorderLinks& links() { return links_; }
     RecordingWriter& writer() { return writer_; }
     CaptureLine& line(int line);
@@ -151,6 +154,7 @@ private:
     TrueSpeechConversion& conversion_;
     SigScanLoader& sigscan_;
     RecorderSettings settings_;
+    std::function<RecorderSettings()> settingsSource_;
     RecorderLinks links_;
     RecordingWriter writer_;
     std::array<CaptureLine, kLines> capture_{};

@@ -392,6 +392,12 @@ RecordingListsBinder::RecordingListsBinder(RecordingLists& lists, QListWidget* l
     refresh();
 }
 
+RecordingListsBinder::~RecordingListsBinder()
+{
+    lists_.changed = nullptr;
+    lists_.showSelection = nullptr;
+}
+
 void RecordingListsBinder::refresh()
 {
     refreshing_ = true;

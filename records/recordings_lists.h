@@ -104,6 +104,7 @@ class RecordingListsBinder : public QObject {
 public:
     RecordingListsBinder(RecordingLists& lists, QListWidget* lstLastTen, QListWidget* lstUnread,
                          QLabel* lblFileName, QObject* parent = nullptr);
+    ~RecordingListsBinder() override;
 
     // Fills the widgets from the model (also run on every change).
     void refresh();
