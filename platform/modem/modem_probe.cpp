@@ -40,9 +40,13 @@ QString printable(const QString& text, int maxChars)
 
 // Sends one command over a port opened in this thread and reads lines until a final result,
 // until answerTimeoutMs pass without a byte, or until the answer grows implausibly long.
-ProbeReply ask(QSerialPort& port, const QByteArray& command, int answerTimeoutMs)
+ProbeReply ask(QSerialPort& port, const QByteArray& command, int answerTimeoutMs, const EventService* clock)
 {
     ProbeReply reply;
+    const std::uint32_t startMs = clock ? clock->timeGetTime() : 0;
+    const auto overdue = [&] {
+        return clock && clock->timeGetTime() - startMs > static_cast<std::uint32_t>(3 * answerTimeoutMs);
+    };
     port.write(command + '\r');
     port.waitForBytesWritten(answerTimeoutMs);
     DleDecoder decoder;
@@ -50,7 +54,7 @@ ProbeReply ask(QSerialPort& port, const QByteArray& command, int answerTimeoutMs
     qsizetype received = 0;
     int idleMs = 0;
     bool done = false;
-    while (!done && idleMs < answerTimeoutMs && received < kMaxAnswerBytes) {
+    while (!done && idleMs < answerTimeoutMs && received < kMaxAnswerBytes && !overdue()) {
         if (!port.waitForReadyRead(kSliceMs)) {
             idleMs += kSliceMs;
             if (port.error() != QSerialPort::NoError && port.error() != QSerialPort::TimeoutError) {
@@ -204,8 +208,11 @@ bool ModemIdentity::isUsRobotics() const
            all.contains(QLatin1String("3Com"), Qt::CaseInsensitive);
 }
 
-ModemIdentity probeModem(const QString& port, int baudRate, int answerTimeoutMs)
+ModemIdentity probeModem(const QString& port, int baudRate, int answerTimeoutMs, const EventService* clock)
 {
+    const auto ask = [clock](QSerialPort& serial, const QByteArray& command, int timeoutMs) {
+        return modem::ask(serial, command, timeoutMs, clock);
+    };
     ModemIdentity id;
     id.port = port;
     QSerialPort serial;

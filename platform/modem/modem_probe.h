@@ -2,6 +2,8 @@
 // Finding out what sits behind a serial port: does it answer AT, who made it, which classes it
 // offers (voice when "8" is among them). The probe talks to the port directly with short
 // time-outs, so a port without a modem costs well under a second.
+#include "platform/core/event_service.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -36,8 +38,11 @@ QList<int> parseClassList(const QList<QByteArray>& lines);
 // The first meaningful line of an identification answer, without a "+FMI:"-style prefix or quotes.
 QString identificationText(const QList<QByteArray>& lines);
 
-// Probes one port (blocking; for start-up and for an explicitly configured port).
-ModemIdentity probeModem(const QString& port, int baudRate, int answerTimeoutMs);
+// Probes one port (blocking; for start-up and for an explicitly configured port). With a clock,
+// no command waits longer than three answer time-outs even on a port that chatters without
+// end (a GPS receiver, say).
+ModemIdentity probeModem(const QString& port, int baudRate, int answerTimeoutMs,
+                         const EventService* clock = nullptr);
 
 // The ports worth probing: /dev/ttyACM*, /dev/ttyUSB* and the extra ones named, without repeats.
 QStringList candidateModemPorts(const QStringList& extra);

@@ -129,7 +129,8 @@ std::unique_ptr<LineProvider> createModemProvider(const QString& argument, const
         // "modem" without a port: find one as "auto" does.
         return createAutoProvider(argument, context, error);
     }
-    modem::ModemIdentity identity = modem::probeModem(options.port, options.baudRate, options.probeTimeoutMs);
+    modem::ModemIdentity identity =
+        modem::probeModem(options.port, options.baudRate, options.probeTimeoutMs, &context.events);
     if (!identity.answered) {
         // Named explicitly, so taken for a voice modem that is not there yet.
         std::fprintf(stderr, "qlnrec: no modem answers on %s (%s); the line waits for it\n",
@@ -162,7 +163,8 @@ std::unique_ptr<LineProvider> createAutoProvider(const QString& argument, const 
         if (static_cast<int>(modems.size()) >= ModemProvider::kMaxLines) {
             break;
         }
-        const modem::ModemIdentity identity = modem::probeModem(port, common.baudRate, common.probeTimeoutMs);
+        const modem::ModemIdentity identity =
+            modem::probeModem(port, common.baudRate, common.probeTimeoutMs, &context.events);
         if (!identity.answered) {
             continue;
         }

@@ -154,10 +154,22 @@ public:
         wake();
     }
 
+    void runActions()
+    {
+        std::deque<std::function<void()>> todo;
+        {
+            std::lock_guard lock(mutex);
+            todo.swap(actions);
+        }
+        for (auto& fn : todo) {
+            std::lock_guard lock(mutex);
+            fn();
+        }
+    }
+
     void loop()
     {
         for (;;) {
-            std::deque<std::function<void()>> todo;
             int fd = -1;
             bool wantOut = false;
             bool hasPending = false;
@@ -166,14 +178,8 @@ public:
                 if (!running) {
                     return;
                 }
-                todo.swap(actions);
-                fd = master;
-                wantOut = !pending.isEmpty();
             }
-            for (auto& fn : todo) {
-                std::lock_guard lock(mutex);
-                fn();
-            }
+            runActions();
             {
                 std::lock_guard lock(mutex);
                 runDue();
@@ -195,6 +201,8 @@ public:
                 while (::read(wakePipe[0], buf, sizeof buf) > 0) {
                 }
             }
+            // What was posted before the program's bytes arrived applies to them.
+            runActions();
             if (n > 1 && (fds[1].revents & POLLIN)) {
                 char buf[4096];
                 for (;;) {
@@ -202,6 +210,8 @@ public:
                     if (got <= 0) {
                         break;
                     }
+                    // Anything posted before these bytes were written applies to them.
+                    runActions();
                     std::lock_guard lock(mutex);
                     if (fd != master) {
                         break;
