@@ -31,8 +31,10 @@ struct ModemLineOptions {
     std::optional<modem::SampleFormat> format;
     // Full duplex (+VTR) when the modem has it; otherwise receive and transmit take turns.
     bool duplex = true;
-    // Without a new ring for this long an unanswered call is taken as abandoned.
-    std::uint32_t ringTimeoutMs = 8000;
+    // Without a new ring for this long an unanswered call is taken as abandoned. Longer than the
+    // longest learned ring interval (13 s), so the program's own pick-up detection, which answers
+    // when the rings stop, always comes first.
+    std::uint32_t ringTimeoutMs = 14000;
     std::uint32_t commandTimeoutMs = 3000;
     std::uint32_t dialTimeoutMs = 90000;
     // While the modem is missing the port is tried this often.

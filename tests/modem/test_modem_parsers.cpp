@@ -8,6 +8,7 @@
 #include "platform/modem/modem_probe.h"
 #include "platform/modem/modem_provider.h"
 #include "platform/modem/voice_format.h"
+#include "tests/modem/modem_fuzz_entry.h"
 #include "tests/modem/modemsim/sim_audio.h"
 #include "tests/modem/modemsim/sim_family.h"
 
@@ -434,4 +435,46 @@ TEST(ModemProvider, ArgumentsAreCheckedAndUnknownOptionsRefused)
         parseModemArgument(QStringLiteral(",/dev/ttyS1,/dev/ttyS2,baud=230400"), &automatic, &extra, &error));
     EXPECT_EQ(extra, (QStringList{QStringLiteral("/dev/ttyS1"), QStringLiteral("/dev/ttyS2")}));
     EXPECT_EQ(automatic.baudRate, 230400);
+}
+
+// The fuzz entry over random bytes and over mutations of real modem output: nothing may crash.
+TEST(ModemFuzzSmoke, RandomAndMutatedModemOutput)
+{
+    QRandomGenerator rng(99);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray random(static_cast<qsizetype>(rng.bounded(600)), '\0');
+        for (char& c : random) {
+            c = static_cast<char>(rng.bounded(256));
+        }
+        qlnrec::test::fuzzModemOnce(reinterpret_cast<const std::uint8_t*>(random.constData()),
+                                    static_cast<std::size_t>(random.size()));
+    }
+    const QByteArray real =
+        QByteArray("\x60\r\nCONNECT\r\n\x80\x81\x10\x10\x10R\x10X\r\nNAME = A\r\nNMBR = 1\r\n\x10.") +
+        "\x10/\x10"
+        "5\x10~\x10\x03\r\nOK\r\n1,\"UNSIGNED PCM\",8,0,(8000),(0),(0)\n" +
+        "1,\"T\",0B8433C1,0FE431C1,0B8431C1\n+FCLASS: (0-2,8)\n";
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray m = real;
+        const int edits = 1 + static_cast<int>(rng.bounded(6));
+        for (int e = 0; e < edits; ++e) {
+            const qsizetype at = static_cast<qsizetype>(rng.bounded(static_cast<quint32>(m.size())));
+            switch (rng.bounded(3)) {
+            case 0:
+                m[at] = static_cast<char>(rng.bounded(256));
+                break;
+            case 1:
+                m.remove(at, 1 + static_cast<qsizetype>(rng.bounded(8)));
+                break;
+            default:
+                m.insert(at, QByteArray(1 + static_cast<qsizetype>(rng.bounded(4)), '\x10'));
+                break;
+            }
+            if (m.isEmpty()) {
+                m = real;
+            }
+        }
+        qlnrec::test::fuzzModemOnce(reinterpret_cast<const std::uint8_t*>(m.constData()),
+                                    static_cast<std::size_t>(m.size()));
+    }
 }
