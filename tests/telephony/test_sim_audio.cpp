@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <thread>
 
 using namespace qlnrec::platform;
 using qlnrec::test::TapiFixture;
@@ -262,6 +263,90 @@ TEST_F(SimAudio, FarEndTouchTonesAreAudibleWithTheirTwoFrequencies)
     sim(1).playFarEndTone(ToneSpec{{700}, 0, 0, 2000, 8000});
     const auto onHook = record(waveId(call, "wave/in"), 1);
     EXPECT_LT(rms(onHook, 0, 8000), 1);
+}
+
+} // namespace
+
+namespace {
+
+// A clock moved by hand; timers never fire and posts are dropped, so only the driver thread
+// runs on its own.
+class HandClock final : public EventService {
+public:
+    std::atomic<std::uint32_t> nowMs{1000};
+    std::uint32_t timeGetTime() const override { return nowMs.load(); }
+    QDateTime currentDateTime() const override { return {}; }
+    void post(std::function<void()>) override {}
+    void processPendingEvents() override {}
+
+protected:
+    void scheduleTimer(Timer&) override {}
+    void cancelTimer(Timer&) override {}
+};
+
+class SilentEvents final : public LineDeviceEvents {
+public:
+    void ring(std::uint32_t, std::uint32_t) override {}
+    void callerId(std::uint32_t, const CallerId&) override {}
+    void callState(std::uint32_t id, DeviceCallState, HangUpNotice) override { callId = id; }
+    void digitDetected(std::uint32_t, char) override {}
+    void generateFinished(std::uint32_t, bool) override {}
+    std::uint32_t callId = 0;
+};
+
+std::atomic<int> gThreadBlock{0};
+
+void threadCapture(std::uint32_t, std::uint32_t msg, std::uintptr_t, std::uintptr_t, std::uintptr_t)
+{
+    if (msg == MM_WIM_DATA) {
+        gThreadBlock = 1;
+    }
+}
+
+TEST(SimAudioRealTime, FarEndAudioQueuedOnTheGuiThreadIsCapturedOnTheDriverThread)
+{
+    HandClock clock;
+    QString error;
+    auto platform = LinePlatform::create(clock, QStringLiteral("sim:1"), &error,
+                                         WaveServiceOptions{PacingMode::DriverThread, false, 20});
+    ASSERT_TRUE(platform) << error.toStdString();
+    SimLine& sim = *platform->simLine(0);
+    SilentEvents listener;
+    ASSERT_EQ(sim.open(&listener), 0);
+    sim.ring(1);
+    sim.answer(listener.callId, [](std::int32_t) {});
+    ASSERT_TRUE(sim.offHook());
+
+    WaveService& wave = platform->wave();
+    HWAVEIN handle = 0;
+    const WAVEFORMATEX format = pcm8kMono16();
+    ASSERT_EQ(wave.waveInOpen(&handle, 0, &format, threadCapture, 0, CALLBACK_FUNCTION | WAVE_MAPPED), 0u);
+    std::vector<char> memory(8000);
+    WAVEHDR header;
+    header.lpData = memory.data();
+    header.dwBufferLength = 8000;
+    ASSERT_EQ(wave.waveInPrepareHeader(handle, &header, sizeof(WAVEHDR)), 0u);
+    ASSERT_EQ(wave.waveInAddBuffer(handle, &header, sizeof(WAVEHDR)), 0u);
+    std::vector<std::int16_t> speech(4000);
+    for (std::size_t i = 0; i < speech.size(); ++i) {
+        speech[i] = static_cast<std::int16_t>(i * 13);
+    }
+    sim.playFarEndAudio(speech); // queued while the driver thread is running
+    ASSERT_EQ(wave.waveInStart(handle), 0u);
+    for (int step = 0; step < 50; ++step) {
+        clock.nowMs += 10; // the thread catches up in its own time
+        sim.playFarEndSilence(1);
+    }
+    while (gThreadBlock.load() == 0) {
+        std::this_thread::yield();
+    }
+    std::vector<std::int16_t> captured(4000);
+    std::memcpy(captured.data(), memory.data(), 8000);
+
+    EXPECT_EQ(captured, speech);
+    ASSERT_EQ(wave.waveInReset(handle), 0u);
+    ASSERT_EQ(wave.waveInClose(handle), 0u);
+    sim.close();
 }
 
 } // namespace

@@ -19,6 +19,7 @@ namespace qlnrec::platform {
 namespace {
 
 constexpr std::int64_t kRate = 8000;
+constexpr std::int64_t kPruneLagSamples = 10 * kRate;
 
 // One-shot actions at clock times, on one EventService timer. Actions carry a tag so a group
 // (the rings of a call, pending digit reports) can be cancelled together.
@@ -277,7 +278,9 @@ public:
     void queueLocked(Segment segment)
     {
         const std::int64_t now = nowSample();
-        pruneLocked(now);
+        // The line's capture may run behind the clock (its driver thread catches up in steps):
+        // only audio that ended well in the past is forgotten here.
+        pruneLocked(now - kPruneLagSamples);
         std::int64_t start = now;
         if (!segments.empty()) {
             start = std::max(start, segments.back().start + segments.back().length);
