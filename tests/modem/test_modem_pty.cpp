@@ -4,7 +4,10 @@
 // a modem pulled out in the middle of a call and plugged in again; a modem answering garbage.
 #include "tests/modem/modem_test_rig.h"
 
+#include "platform/telephony/sim/wave_file.h"
 #include "platform/telephony/tapi_types.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -138,7 +141,11 @@ TEST_P(ModemFamilies, IncomingCallWithSpeechPromptDigitsBeepAndBusyNotice)
     // 30 s of far-end speech comes back through waveIn sample for sample.
     const std::vector<std::int16_t> speech = speechSamples(30);
     ASSERT_TRUE(rig.startCapture(36));
-    rig.sim().queueFarEndAudio(speech);
+    // The far end's speech comes from a WAVE file.
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("far-end.wav"));
+    ASSERT_TRUE(writeWaveFile8kMono(wav, speech, &error)) << qPrintable(error);
+    ASSERT_TRUE(rig.sim().queueFarEndWav(wav, &error)) << qPrintable(error);
     ASSERT_TRUE(waitFor([&] { return rig.sim().farEndSentSamples() >= speech.size(); }));
     const std::vector<std::int16_t> sent = rig.sim().farEndSent();
     ASSERT_EQ(sent.size(), speech.size());
@@ -232,6 +239,14 @@ TEST_P(ModemFamilies, DialledCallsAnsweredBusyAndWithoutDialTone)
     ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_BUSY));
     ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
     EXPECT_EQ(mode, LINEDISCONNECTMODE_BUSY);
+    ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+    rig.tapi().lineDeallocateCall(rig.hCall());
+
+    rig.sim().setDialOutcome("NO ANSWER", 100);
+    ASSERT_TRUE(rig.makeCall("5550003"));
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
+    EXPECT_EQ(mode, LINEDISCONNECTMODE_NOANSWER);
     ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
     ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
     rig.tapi().lineDeallocateCall(rig.hCall());

@@ -1,5 +1,7 @@
 #include "tests/modem/modemsim/modem_simulator.h"
 
+#include "platform/telephony/sim/wave_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -1039,6 +1041,16 @@ void ModemSimulator::queueFarEndAudio(const std::vector<std::int16_t>& samples)
     post([this, samples] {
         impl_->farEndQueue.insert(impl_->farEndQueue.end(), samples.begin(), samples.end());
     });
+}
+
+bool ModemSimulator::queueFarEndWav(const QString& path, QString* error)
+{
+    std::vector<std::int16_t> samples;
+    if (!qlnrec::platform::readWaveFileAs8kMono(path, samples, error)) {
+        return false;
+    }
+    queueFarEndAudio(samples);
+    return true;
 }
 
 void ModemSimulator::setAudioSpeed(double speed)

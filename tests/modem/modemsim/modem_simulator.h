@@ -46,6 +46,8 @@ public:
     // Far-end speech, 8 kHz 16-bit; sent while a receive or duplex stream is open, in the format
     // the program chose, `speed` times faster than real time.
     void queueFarEndAudio(const std::vector<std::int16_t>& samples);
+    // The same from a PCM WAVE file (any rate, mono or stereo, converted to 8 kHz mono).
+    bool queueFarEndWav(const QString& path, QString* error = nullptr);
     void setAudioSpeed(double speed);
     // Silence between far-end audio (as a real modem streams continuously).
     void setFillSilence(bool on);
