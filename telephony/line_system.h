@@ -20,8 +20,10 @@ public:
 
     LineContext& context() { return context_; }
     LineState& state() { return state_; }
+    const LineState& state() const { return state_; }
     LineTimers& timers() { return timers_; }
     SettingsSnapshot& settings() { return settings_; }
+    const SettingsSnapshot& settings() const { return settings_; }
     LineManager& manager() { return manager_; }
     LineDispatcher& dispatcher() { return dispatcher_; }
 
