@@ -398,7 +398,7 @@ public:
                 farewell.append(hashCommands ? QByteArray("ATH\r") : QByteArray("AT+VLS=0\r"));
             }
             // Leave the modem in data mode, as other programs expect to find it.
-            farewell.append(QByteArray("AT+FCLASS=0\r"));
+            farewell.append(hashCommands ? QByteArray("AT#CLS=0\r") : QByteArray("AT+FCLASS=0\r"));
         }
         serial.close(farewell);
         channel.reset();

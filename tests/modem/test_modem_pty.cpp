@@ -267,6 +267,11 @@ TEST_P(ModemFamilies, DialledCallsAnsweredBusyAndWithoutDialTone)
     ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
     EXPECT_FALSE(rig.sim().offHook());
     EXPECT_TRUE(rig.line().setupInfo().ready);
+
+    // Closing the line leaves the modem in data mode for other programs.
+    ASSERT_EQ(rig.tapi().lineClose(rig.hLine()), 0);
+    EXPECT_TRUE(waitFor([&] { return !rig.sim().voiceClass(); }));
+    EXPECT_TRUE(rig.sim().sawCommand(c.lineLabel < 0 ? "AT#CLS=0" : "AT+FCLASS=0"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, ModemFamilies, ::testing::ValuesIn(kFamilies), caseName);
