@@ -367,19 +367,6 @@ TEST_F(Dispatcher, AnOfferOnALineThatIsNotOpenChangesNothing)
     EXPECT_TRUE(h.hooks.calls.filter(QStringLiteral("startRecording")).isEmpty());
 }
 
-TEST_F(Dispatcher, EachLineKeepsItsOwnCall)
-{
-    h.controls.rings = QStringLiteral("2");
-    open({0, 2});
-    h.sim(2).ring(2, 2000, 4000);
-    h.run(6010);
-    EXPECT_EQ(h.slot(0).hCall, 0u);
-    EXPECT_NE(h.slot(2).hCall, 0u);
-    EXPECT_TRUE(h.sim(2).offHook());
-    EXPECT_FALSE(h.sim(0).offHook());
-    EXPECT_TRUE(status().contains(QStringLiteral("Line2 Ring...")));
-}
-
 TEST_F(Dispatcher, OnlyTheCallerIdStateStartsTheCallerIdHandler)
 {
     open();
@@ -445,18 +432,6 @@ TEST_F(Dispatcher, DigitsAreCollectedUntilFourQuietTicksRunTheMenu)
     // Control codes from the line are not digits.
     h.dispatcher().LineCallback(h.slot(0).hCall, platform::LINE_MONITORDIGITS, 0, 0x0A, 0, 0);
     EXPECT_EQ(h.slot(0).dtmfDigits, QString());
-}
-
-TEST_F(Dispatcher, PickupDetectionAnswersWithoutTheGreeting)
-{
-    open();
-    ring(1);
-    h.slot(0).greetingDue = 1;
-    h.dispatcher().Timer1_Timer(0);
-    EXPECT_EQ(h.slot(0).greetingDue, 0);
-    EXPECT_FALSE(h.timer(h.timers().Timer1, 0).isEnabled());
-    h.run(500);
-    EXPECT_TRUE(h.sim(0).offHook());
 }
 
 } // namespace

@@ -143,15 +143,6 @@ TEST(LineManager, ALineWithoutRingNoticesStaysOpenAfterItsBox)
               (QStringList{QStringLiteral("Line0 is ready"), QStringLiteral("Line1 is ready")}));
 }
 
-TEST(LineManager, StatusAndBoxTextsFollowTheLanguage)
-{
-    LineHarness h;
-    h.strings = app::Strings(app::Strings::kSimplifiedChinese);
-    h.enableLines({3});
-    h.openLines();
-    EXPECT_EQ(h.statusTexts(), QStringList{app::Strings(app::Strings::kSimplifiedChinese).loadText(1031)});
-}
-
 TEST(LineManager, CloseLinesClosesEveryOpenLineAndShutsDown)
 {
     LineHarness h;

@@ -1,6 +1,6 @@
 // The setup dialog's load: how each line device is shown and whether it can be chosen, the
 // settings it shows and copies into the run, and the field and button behaviour.
-#include "setup_harness.h"
+#include "tests/e2e/lines/lines_rig.h"
 
 #include "app/setup/line_device_text.h"
 #include "app/setup/setup_host.h"
@@ -26,24 +26,24 @@ const QString kNotDetected = QStringLiteral("Not Detected Voice Modem Line");
 
 TEST(SetupLoad, OneVoiceModemIsListedWithItsMediaModes)
 {
-    SetupHarness h(QStringLiteral("sim:1"));
-    app::frmSetup& f = h.load();
+    LinesRig h(QStringLiteral("sim:1"));
+    app::frmSetup& f = h.loadSetup();
     EXPECT_EQ(f.txtLine[0]->text(), QStringLiteral("Simulated Voice Modem 1  [28]"));
     EXPECT_TRUE(f.Check1[0]->isEnabled());
     for (int line = 1; line < 4; ++line) {
         EXPECT_EQ(f.txtLine[static_cast<std::size_t>(line)]->text(), kNotDetected) << line;
     }
-    EXPECT_EQ(h.lines->state().mediaMode[0], platform::LINEMEDIAMODE_INTERACTIVEVOICE);
+    EXPECT_EQ(h.lines().state().mediaMode[0], platform::LINEMEDIAMODE_INTERACTIVEVOICE);
 }
 
 TEST(SetupLoad, EachKindOfDeviceGetsItsTextAndVoiceMode)
 {
-    SetupHarness h(QStringLiteral("sim:4"));
+    LinesRig h(QStringLiteral("sim:4"));
     h.setDevice(0, QStringLiteral("Voice Modem"), 4 | 16);   // voice and data only
     h.setDevice(1, QStringLiteral("Answering Box"), 8 | 16); // automated voice
     h.setDevice(2, QStringLiteral("Data Modem"), 16);        // no voice at all
     h.setDevice(3, QString(), 4 | 8);                        // no name
-    app::frmSetup& f = h.load();
+    app::frmSetup& f = h.loadSetup();
 
     EXPECT_EQ(f.txtLine[0]->text(), QStringLiteral("  [20 Line does not support voice]Voice Modem"));
     EXPECT_FALSE(f.Check1[0]->isEnabled());
@@ -53,15 +53,15 @@ TEST(SetupLoad, EachKindOfDeviceGetsItsTextAndVoiceMode)
     EXPECT_FALSE(f.Check1[2]->isEnabled());
     EXPECT_EQ(f.txtLine[3]->text(), QStringLiteral("Invalid type of line"));
     EXPECT_FALSE(f.Check1[3]->isEnabled());
-    EXPECT_EQ(h.lines->state().mediaMode, (std::array<std::uint32_t, 4>{0, 8, 0, 0}));
+    EXPECT_EQ(h.lines().state().mediaMode, (std::array<std::uint32_t, 4>{0, 8, 0, 0}));
 }
 
 TEST(SetupLoad, ADeviceWhoseCapabilitiesCannotBeReadIsInvalid)
 {
-    SetupHarness h;
+    LinesRig h{QStringLiteral("sim:2")};
     h.platform->telephony().injectError(platform::TelephonyService::Operation::GetDevCaps, 1,
                                         platform::LINEERR_NODEVICE);
-    app::frmSetup& f = h.load();
+    app::frmSetup& f = h.loadSetup();
     EXPECT_TRUE(f.Check1[0]->isEnabled());
     EXPECT_EQ(f.txtLine[1]->text(), QStringLiteral("Invalid type of line"));
     EXPECT_FALSE(f.Check1[1]->isEnabled());
@@ -69,12 +69,12 @@ TEST(SetupLoad, ADeviceWhoseCapabilitiesCannotBeReadIsInvalid)
 
 TEST(SetupLoad, UnusableLinesAreSwitchedOffAndJournaled)
 {
-    SetupHarness h;
+    LinesRig h{QStringLiteral("sim:2")};
     h.setDevice(1, QStringLiteral("Voice Modem"), 20);
     h.store(QStringLiteral("Line0"), QStringLiteral("1"));
     h.store(QStringLiteral("Line1"), QStringLiteral("1"));
     h.store(QStringLiteral("Line3"), QStringLiteral("1")); // no device, but the box can be ticked
-    app::frmSetup& f = h.load();
+    app::frmSetup& f = h.loadSetup();
 
     EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("Line1")), QStringLiteral("0"));
     EXPECT_EQ(h.takeJournal(), QStringList{QStringLiteral("Config@Line1@0")});
@@ -106,7 +106,7 @@ TEST(SetupLoad, LineNamesAreReadWithinTheirBoundsAndWithoutControlCharacters)
 
 TEST(SetupLoad, ShowsTheStoredSettingsAndCopiesTheSwitchesIntoTheRun)
 {
-    SetupHarness h;
+    LinesRig h{QStringLiteral("sim:2")};
     h.store(QStringLiteral("Line1"), QStringLiteral("1"));
     h.store(QStringLiteral("Rings"), QStringLiteral("3"));
     h.store(QStringLiteral("SaveFile"), QStringLiteral("/srv/calls/"));
@@ -122,7 +122,7 @@ TEST(SetupLoad, ShowsTheStoredSettingsAndCopiesTheSwitchesIntoTheRun)
     h.store(QStringLiteral("FBS"), QStringLiteral("1"));
     h.store(QStringLiteral("Country"), QStringLiteral("3"));
     h.store(QStringLiteral("BlockUnknown"), QStringLiteral("1"));
-    app::frmSetup& f = h.load();
+    app::frmSetup& f = h.loadSetup();
 
     EXPECT_FALSE(f.Check1[0]->isChecked());
     EXPECT_TRUE(f.Check1[1]->isChecked());
@@ -141,7 +141,7 @@ TEST(SetupLoad, ShowsTheStoredSettingsAndCopiesTheSwitchesIntoTheRun)
     EXPECT_EQ(f.comCountry->currentText(), QStringLiteral("Australia"));
     EXPECT_TRUE(f.chkUnknown->isChecked());
 
-    const telephony::SettingsSnapshot& s = h.lines->settings();
+    const telephony::SettingsSnapshot& s = h.lines().settings();
     EXPECT_EQ(s.waveFileFormat, 1);
     EXPECT_EQ(s.popCallIdEnabled, 1);
     EXPECT_EQ(s.minimizeOnStart, 1);
@@ -152,8 +152,8 @@ TEST(SetupLoad, ShowsTheStoredSettingsAndCopiesTheSwitchesIntoTheRun)
 
 TEST(SetupLoad, AnEmptyStoreShowsTheDefaults)
 {
-    SetupHarness h;
-    app::frmSetup& f = h.load();
+    LinesRig h{QStringLiteral("sim:2")};
+    app::frmSetup& f = h.loadSetup();
     EXPECT_EQ(f.txtRings->text(), QStringLiteral("8"));
     EXPECT_EQ(f.txtSaveFile->text(), h.home.programFolder() + QStringLiteral("/waveFiles/"));
     EXPECT_EQ(f.txtSilenceLevel->text(), QStringLiteral("100"));
@@ -162,27 +162,27 @@ TEST(SetupLoad, AnEmptyStoreShowsTheDefaults)
     EXPECT_TRUE(f.Option2[0]->isChecked());
     EXPECT_EQ(f.comCountry->currentIndex(), 0);
     EXPECT_EQ(f.comCountry->count(), 4);
-    EXPECT_EQ(h.lines->settings().answerManually, 0);
+    EXPECT_EQ(h.lines().settings().answerManually, 0);
     EXPECT_EQ(f.txtStopTimer->text(), QStringLiteral("0"));
 }
 
 TEST(SetupLoad, GarbledChoicesFallBackToTheFirstOption)
 {
-    SetupHarness h;
+    LinesRig h{QStringLiteral("sim:2")};
     h.store(QStringLiteral("Language"), QStringLiteral("7"));
     h.store(QStringLiteral("WaveFileFormat"), QStringLiteral("x"));
     h.store(QStringLiteral("Country"), QStringLiteral("-2"));
-    app::frmSetup& f = h.load();
+    app::frmSetup& f = h.loadSetup();
     EXPECT_TRUE(f.Option1[0]->isChecked());
     EXPECT_TRUE(f.Option2[0]->isChecked());
-    EXPECT_EQ(h.lines->settings().waveFileFormat, 0);
+    EXPECT_EQ(h.lines().settings().waveFileFormat, 0);
     EXPECT_EQ(f.comCountry->currentIndex(), 0);
 }
 
 TEST(SetupLoad, TheSilenceLevelIsHeldBetween20And500WhenTheFieldIsLeft)
 {
-    SetupHarness h;
-    app::frmSetup& f = h.load();
+    LinesRig h{QStringLiteral("sim:2")};
+    app::frmSetup& f = h.loadSetup();
     const std::array<std::pair<const char*, const char*>, 6> cases{
         {{"5", "20"}, {"900", "500"}, {"250", "250"}, {"20", "20"}, {"500", "500"}, {"loud", "20"}}};
     for (const auto& [typed, shown] : cases) {
@@ -194,11 +194,11 @@ TEST(SetupLoad, TheSilenceLevelIsHeldBetween20And500WhenTheFieldIsLeft)
 
 TEST(SetupLoad, UntickingALineForgetsItsRingTiming)
 {
-    SetupHarness h;
+    LinesRig h{QStringLiteral("sim:2")};
     h.store(QStringLiteral("Line1"), QStringLiteral("1"));
     h.config.saveSetting(QStringLiteral("Line1"), QStringLiteral("Param3"), QStringLiteral("7100"));
     h.config.saveSetting(QStringLiteral("Line1"), QStringLiteral("Calls"), QStringLiteral("32700"));
-    app::frmSetup& f = h.load();
+    app::frmSetup& f = h.loadSetup();
 
     f.Check1[0]->click(); // ticking sets nothing
     EXPECT_EQ(h.setting(QStringLiteral("Line0"), QStringLiteral("Param1")), QString());
@@ -216,8 +216,8 @@ TEST(SetupLoad, UntickingALineForgetsItsRingTiming)
 
 TEST(SetupLoad, TheFolderPickerFillsTheFolderField)
 {
-    SetupHarness h;
-    app::frmSetup& f = h.load();
+    LinesRig h{QStringLiteral("sim:2")};
+    app::frmSetup& f = h.loadSetup();
     h.dialogs.queueText(QStringLiteral("/home/me/calls") + QChar(0) + QStringLiteral("rest"));
     f.Command6->click();
     ASSERT_EQ(h.dialogs.requests().size(), 1u);
@@ -230,8 +230,8 @@ TEST(SetupLoad, TheFolderPickerFillsTheFolderField)
 
 TEST(SetupLoad, ButtonsOfDialogsNotYetThereAreDisabled)
 {
-    SetupHarness h;
-    app::frmSetup& f = h.load();
+    LinesRig h{QStringLiteral("sim:2")};
+    app::frmSetup& f = h.loadSetup();
     for (QPushButton* button : {f.cmdRings, f.cmdBlackList, f.Command1, f.cmdRecLegal}) {
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
     }
@@ -244,7 +244,7 @@ TEST(SetupLoad, ButtonsOfDialogsNotYetThereAreDisabled)
     openers.ringRules = [&](QWidget*) { opened.append(QStringLiteral("rings")); };
     openers.lineGreeting = [&](QWidget*, const QString& file) { opened.append(file); };
     openers.soundCardPrompt = [&](QWidget*, const QString& file) { opened.append(file); };
-    app::frmSetup& g = h.load(openers);
+    app::frmSetup& g = h.loadSetup(openers);
     EXPECT_FALSE(g.cmdBlackList->isEnabled());
     g.cmdRings->click();
     g.Command1->click();
@@ -256,9 +256,9 @@ TEST(SetupLoad, ButtonsOfDialogsNotYetThereAreDisabled)
 
 TEST(SetupLoad, CaptionsComeFromTheLanguage)
 {
-    SetupHarness h;
+    LinesRig h{QStringLiteral("sim:2")};
     h.strings = app::Strings(app::Strings::kSimplifiedChinese);
-    app::frmSetup& f = h.load();
+    app::frmSetup& f = h.loadSetup();
     EXPECT_EQ(f.Frame2->title(), h.strings.loadText(1068));
     EXPECT_EQ(f.cmdSave->text(), h.strings.loadText(1077));
     EXPECT_EQ(f.txtLine[3]->text(), h.strings.loadText(1070));
@@ -269,9 +269,9 @@ TEST(SetupLoad, CaptionsComeFromTheLanguage)
 
 TEST(SetupHost, ClosingTheDialogLoadsItAfreshOnTheNextRead)
 {
-    SetupHarness h;
-    h.initTelephony();
-    app::SetupHost host(*h.context);
+    LinesRig h{QStringLiteral("sim:2")};
+    h.lineParts->initTelephony();
+    app::SetupHost& host = h.lineParts->setup();
     host.loadHidden();
     EXPECT_EQ(host.ringsText(), QStringLiteral("8"));
     EXPECT_EQ(host.lineDeviceText(0), QStringLiteral("Simulated Voice Modem 1  [28]"));

@@ -1,13 +1,8 @@
 // Saving the setup dialog: the order of the saved settings and their journal lines, the
 // recordings folder, the messages, and the end of the program after a save.
-#include "setup_harness.h"
+#include "tests/e2e/lines/lines_rig.h"
 
-#include "app/app_services.h"
 #include "app/forms/frm_main.h"
-#include "app/modal_windows.h"
-#include "app/run_state.h"
-#include "app/setup/line_parts.h"
-#include "app/startup_parts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,12 +23,12 @@ class SetupSave : public ::testing::Test {
 protected:
     app::frmSetup& loaded()
     {
-        app::frmSetup& f = h.load();
+        app::frmSetup& f = h.loadSetup();
         h.takeJournal();
         return f;
     }
     QString folder(const QString& relative) const { return h.home.root() + QLatin1Char('/') + relative; }
-    SetupHarness h;
+    LinesRig h{QStringLiteral("sim:2")};
 };
 
 TEST_F(SetupSave, SavesEverySettingInItsOrderWithItsJournalLine)
@@ -178,80 +173,44 @@ TEST_F(SetupSave, ExitSavesNothing)
     EXPECT_EQ(f.outcome(), SetupOutcome::Exited);
 }
 
-// The program's hooks forwarding to the line parts, as the product does.
-class ForwardingParts final : public app::StartupParts, public app::MainWindowCommands {
-public:
-    void openSetup(QWidget* owner) override { lines->openSetup(owner); }
-    void closeLines() override { lines->closeLines(); }
-    app::LineParts* lines = nullptr;
-};
-
-class NoWindows final : public app::ModalWindows {
-public:
-    app::DisclaimerChoice showDisclaimer(QWidget*) override { return app::DisclaimerChoice::Agree; }
-    void showWhatsNew(QWidget*) override {}
-    void showStandIn(QWidget*, const QString&, const QString&) override {}
-};
-
+// The setup button of a running program's main window.
 class SetupFromMainWindow : public ::testing::Test {
 protected:
     SetupFromMainWindow()
-        : services{h.events, h.dialogs, h.shell, h.config, h.strings, h.statusLog,
-                   state,    windows,   parts,   parts,    lifecycle}
     {
-        state.programFolder = h.home.programFolder();
-        lifecycle.endProgram = [this](int) { ++programEnds; };
-        lineParts = std::make_unique<app::LineParts>(services, h.platform->telephony(), h.platform->wave());
-        parts.lines = lineParts.get();
-        window = std::make_unique<app::frmMain>(services);
-        lineParts->setMainWindow([this] { return window.get(); });
-        lineParts->resetLineState();
-        lineParts->initTelephony();
-        lineParts->loadSetupHidden();
+        h.lineParts->resetLineState();
+        h.lineParts->initTelephony();
+        h.lineParts->loadSetupHidden();
     }
-    ~SetupFromMainWindow() override
-    {
-        window.reset();
-        lineParts.reset();
-    }
-
-    SetupHarness h;
-    app::RunState state;
-    NoWindows windows;
-    ForwardingParts parts;
-    app::Lifecycle lifecycle;
-    app::AppServices services;
-    std::unique_ptr<app::LineParts> lineParts;
-    std::unique_ptr<app::frmMain> window;
-    int programEnds = 0;
+    LinesRig h{QStringLiteral("sim:2")};
 };
 
 TEST_F(SetupFromMainWindow, SavingEndsTheProgramAfterTheConfirmation)
 {
-    lineParts->setDialogRunner([this](QDialog& dialog) {
+    h.lineParts->setDialogRunner([this](QDialog& dialog) {
         auto& setup = static_cast<app::frmSetup&>(dialog);
-        EXPECT_EQ(setup.parentWidget(), window.get());
+        EXPECT_EQ(setup.parentWidget(), h.window.get());
         setup.Check1[0]->setChecked(true);
         setup.cmdSave->click();
     });
-    window->cmdParam->click();
+    h.window->cmdParam->click();
     EXPECT_EQ(h.messageTexts(), QStringList{h.strings.loadText(1081)});
-    EXPECT_TRUE(lifecycle.shuttingDown);
-    EXPECT_EQ(programEnds, 1);
+    EXPECT_TRUE(h.lifecycle.shuttingDown);
+    EXPECT_EQ(h.programEnds, 1);
     EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("Line0")), QStringLiteral("1"));
 }
 
 TEST_F(SetupFromMainWindow, ExitReturnsToTheRunningProgramAndTheFieldsReloadFromTheStore)
 {
-    lineParts->setDialogRunner([](QDialog& dialog) {
+    h.lineParts->setDialogRunner([](QDialog& dialog) {
         auto& setup = static_cast<app::frmSetup&>(dialog);
         setup.txtRings->setText(QStringLiteral("1"));
         setup.cmdExit->click();
     });
-    window->cmdParam->click();
-    EXPECT_FALSE(lifecycle.shuttingDown);
-    EXPECT_EQ(programEnds, 0);
-    EXPECT_EQ(lineParts->setup().ringsText(), QStringLiteral("8"));
+    h.window->cmdParam->click();
+    EXPECT_FALSE(h.lifecycle.shuttingDown);
+    EXPECT_EQ(h.programEnds, 0);
+    EXPECT_EQ(h.lineParts->setup().ringsText(), QStringLiteral("8"));
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // only when QLNREC_SCREENSHOT_DIR names a folder (under Xvfb, so real fonts are used):
 //   QLNREC_SCREENSHOT_DIR=docs/screenshots QT_QPA_PLATFORM=xcb xvfb-run -a
 //       build/<dir>/bin/test_setup --gtest_filter='SetupScreenshot.*'
-#include "setup_harness.h"
+#include "tests/e2e/lines/lines_rig.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,12 +20,12 @@ void shoot(int languageOffset, const QString& fileName)
     if (folder.isEmpty()) {
         GTEST_SKIP() << "QLNREC_SCREENSHOT_DIR is not set";
     }
-    SetupHarness h(QStringLiteral("sim:2"));
+    LinesRig h(QStringLiteral("sim:2"));
     h.strings = app::Strings(languageOffset);
     h.store(QStringLiteral("Line0"), QStringLiteral("1"));
     h.store(QStringLiteral("Language"), QString::number(languageOffset / 1000));
     h.store(QStringLiteral("SaveFile"), QStringLiteral("/home/user/.local/share/qlnrec/waveFiles/"));
-    app::frmSetup& f = h.load();
+    app::frmSetup& f = h.loadSetup();
     f.show();
     for (int i = 0; i < 10; ++i) {
         QApplication::processEvents();

@@ -4,6 +4,7 @@
 #include "platform/telephony/sim/scenario.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <stdexcept>
 
@@ -84,6 +85,45 @@ bool LinesRig::play()
 void LinesRig::run(std::uint64_t ms)
 {
     events.advance(ms);
+}
+
+app::frmSetup& LinesRig::loadSetup(app::SetupDialogOpeners openers)
+{
+    if (lines().state().lineApp == 0) {
+        lineParts->resetLineState();
+        lineParts->initTelephony();
+    }
+    lineParts->setSetupOpeners(std::move(openers));
+    lineParts->setup().unload();
+    return lineParts->setup().form();
+}
+
+void LinesRig::setDevice(int line, const QString& name, std::uint32_t mediaModes)
+{
+    platform::SimLineConfig c = sim(line).config();
+    c.name = name;
+    c.mediaModes = mediaModes;
+    sim(line).setConfig(c);
+}
+
+QStringList LinesRig::takeJournal()
+{
+    const QString text = QString::fromUtf8(readFile(config.journalPath()));
+    QFile::remove(config.journalPath());
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+QStringList LinesRig::messageTexts() const
+{
+    QStringList texts;
+    for (const platform::DialogRequest& request : dialogs.messages()) {
+        texts.append(request.text);
+    }
+    return texts;
 }
 
 QStringList LinesRig::statusTexts() const

@@ -8,6 +8,7 @@
 #include "app/main_window_loader.h"
 #include "app/modal_windows.h"
 #include "app/run_state.h"
+#include "app/setup/frm_setup.h"
 #include "app/setup/line_parts.h"
 #include "app/startup_parts.h"
 #include "app/strings/strings.h"
@@ -77,6 +78,10 @@ public:
     {
         config.saveSetting(section, key, value);
     }
+    void store(const QString& configKey, const QString& value)
+    {
+        store(QStringLiteral("Config"), configKey, value);
+    }
     QString setting(const QString& section, const QString& key) const
     {
         return config.getSetting(section, key);
@@ -89,6 +94,14 @@ public:
     bool play();
     void run(std::uint64_t ms);
 
+    // The setup dialog loaded afresh, after the telephony interface was initialised as at start.
+    app::frmSetup& loadSetup(app::SetupDialogOpeners openers = {});
+    void setDevice(int line, const QString& name, std::uint32_t mediaModes);
+    // Journal lines written so far; forgets them, so the next call shows only new ones.
+    QStringList takeJournal();
+    QStringList messageTexts() const;
+
+    telephony::LineSystem& lines() { return lineParts->lines(); }
     platform::SimLine& sim(int line) { return *platform->simLine(static_cast<std::uint32_t>(line)); }
     telephony::LineSlot& slot(int line) { return lineParts->lines().state()[line]; }
     // Status lines without the time of day.
