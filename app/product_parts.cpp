@@ -120,6 +120,7 @@ bool ProductParts::minimizeOnStart() const
 void ProductParts::openLines()
 {
     if (LineParts* lines = lineParts()) {
+        recorder(); // calls may be recorded from the moment the lines are open
         lines->openLines();
     }
 }
