@@ -146,7 +146,8 @@ void CaptureEngine::settlePreviousCapture(int line)
         if (trueSpeech()) {
             conversion_.CloseConversion(line);
         }
-        if (!closedWhileAwaiting_.at(static_cast<std::size_t>(line))) {
+        // A prompt recording's file is written by its recorder, never here.
+        if (!closedWhileAwaiting_.at(static_cast<std::size_t>(line)) && c.recordingName != kGreetingName) {
             FinishRecording(line);
         }
     }

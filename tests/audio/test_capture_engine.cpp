@@ -409,3 +409,22 @@ TEST(StopTriggers, ReorderFiresAtMinus5dBFSPeakButNotAtMinus8dBFS)
         EXPECT_EQ(count(h.statusLines, "Fast Busy Signal Detected"), dbfs > -6 ? 1 : 0);
     }
 }
+
+TEST(CaptureEngine, ACallAfterAGreetingCaptureDoesNotListTheGreeting)
+{
+    CaptureHarness h;
+    h.make();
+    h.inputs[3]->signal = test::babble(9000);
+    h.engine->OpenCapture(3, audio::kGreetingName, 3);
+    h.lines[3].recordState = kRecording;
+    h.events.advance(2000);
+    h.stop(3);
+    h.events.advance(100); // closed; the greeting recorder has not collected it yet
+    h.start(3, test::babble(9000));
+    h.events.advance(2000);
+    h.stop(3);
+    ASSERT_TRUE(h.settle(3));
+    ASSERT_EQ(h.finished.size(), 1u);
+    EXPECT_TRUE(h.finished[0].startsWith("M~L 3"));
+    EXPECT_FALSE(QFile::exists(h.path(audio::kGreetingName)));
+}
