@@ -6,7 +6,9 @@
 #include "platform/core/text_helpers.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -381,6 +383,8 @@ RecordingListsBinder::RecordingListsBinder(RecordingLists& lists, QListWidget* l
         }
     });
     connect(recent_, &QWidget::customContextMenuRequested, this, &RecordingListsBinder::showRecentMenu);
+    recent_->viewport()->setMouseTracking(true);
+    recent_->viewport()->installEventFilter(this);
     connect(unread_, &QWidget::customContextMenuRequested, this, &RecordingListsBinder::showUnreadMenu);
 
     lists_.changed = [this] { refresh(); };
@@ -396,6 +400,16 @@ RecordingListsBinder::~RecordingListsBinder()
 {
     lists_.changed = nullptr;
     lists_.showSelection = nullptr;
+}
+
+bool RecordingListsBinder::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove && watched == recent_->viewport()) {
+        while (QGuiApplication::overrideCursor() != nullptr) {
+            QGuiApplication::restoreOverrideCursor();
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void RecordingListsBinder::refresh()

@@ -122,6 +122,10 @@ public:
     // Menus pop up through this (tests replace it to pick an item without a real menu).
     std::function<void(QMenu* menu, const QPoint& globalPos)> popup;
 
+protected:
+    // A mouse move over the recent list puts the screen's mouse pointer back to normal.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showRecentMenu(const QPoint& pos);
     void showUnreadMenu(const QPoint& pos);

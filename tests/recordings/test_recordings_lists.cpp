@@ -9,9 +9,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
@@ -281,6 +283,12 @@ TEST_F(ListsTest, WidgetsFollowTheListsAndTheMenusActOnTheSelection)
     emit unread->itemDoubleClicked(unread->item(0));
     EXPECT_EQ(plays, 1);
     EXPECT_TRUE(lists->selectedFromUnread());
+    // A busy pointer left by some other window goes back to normal over the recent list.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(recent->viewport(), &move);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     QStringList names;
     for (QAction* a : binder.mmuFile->actions()) {
         names << a->text();
