@@ -19,9 +19,9 @@ CaptureEngine::CaptureEngine(platform::EventService& events, platform::WaveServi
                              telephony::LineState& lines, TrueSpeechConversion& conversion,
                              SigScanLoader& sigscan, RecorderSettings settings, RecorderLinks links)
     : events_(events), wave_(wave), lines_(lines), conversion_(conversion), sigscan_(sigscan),
-      settings_(std::move(settings)), links_(std::move(links)), writer_(settings_.tempFolder),
-      alive_(std::make_shared<CaptureEngine*>(this))
+      links_(std::move(links)), writer_(QString()), alive_(std::make_shared<CaptureEngine*>(this))
 {
+    setSettings(std::move(settings));
     for (int i = 0; i < kLines; ++i) {
         timWriteFile_.at(static_cast<std::size_t>(i)) = std::make_unique<platform::Timer>(
             events_, kWriteFileIntervalMs, [this, i] { timWriteFile_Timer(i); });
@@ -31,6 +31,11 @@ CaptureEngine::CaptureEngine(platform::EventService& events, platform::WaveServi
 void CaptureEngine::setSettings(RecorderSettings settings)
 {
     settings_ = std::move(settings);
+    // Without a private temporary folder the temporary files go beside the recordings, never
+    // under a fixed name in the working folder.
+    if (settings_.tempFolder.isEmpty()) {
+        settings_.tempFolder = settings_.recordingsFolder;
+    }
     writer_ = RecordingWriter(settings_.tempFolder);
 }
 
