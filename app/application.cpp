@@ -19,6 +19,7 @@
 #include "platform/dialogs/qt_dialog_service.h"
 #include "platform/mci/mci_service.h"
 #include "platform/mci/media_backend.h"
+#include "platform/modem/modem_provider.h"
 #include "platform/shell/shell_service.h"
 #include "platform/telephony/line_platform.h"
 #include "platform/telephony/line_provider.h"
@@ -40,12 +41,12 @@ void printError(const QString& text)
     std::fflush(stderr);
 }
 
-// A voice modem when that provider is built in, else one simulated line, so the program
-// always has something to show.
+// The voice modems found on the machine, or one simulated line when there is none, so the
+// program always has something to show.
 QString defaultLinesSpec()
 {
-    if (platform::LineProviderRegistry::instance().contains(QStringLiteral("modem"))) {
-        return QStringLiteral("modem");
+    if (platform::LineProviderRegistry::instance().contains(QLatin1String(platform::kAutoLinesSpec))) {
+        return QLatin1String(platform::kAutoLinesSpec);
     }
     return QStringLiteral("sim:1");
 }
@@ -134,6 +135,7 @@ int runApplication(int argc, char** argv)
             return 2;
         }
     }
+    platform::registerModemProviders();
     std::unique_ptr<platform::LinePlatform> lines = createLines(*events, options, &error);
     if (!lines) {
         printError(QStringLiteral("--lines: %1").arg(error));
@@ -154,6 +156,18 @@ int runApplication(int argc, char** argv)
     statusLog.setShellService(&shell);
     RunState state;
     state.programFolder = programFolder;
+    // A modem that stops answering (or comes back) is reported in the status list.
+    for (const auto& provider : lines->providers()) {
+        provider->setStatusListener([&statusLog, &lines](platform::LineDevice* device, bool, const QString& text) {
+            QString prefix;
+            for (std::uint32_t id = 0; id < lines->deviceCount(); ++id) {
+                if (lines->telephony().device(id) == device) {
+                    prefix = QStringLiteral("Line%1 ").arg(id);
+                }
+            }
+            statusLog.addStatusLine(prefix + text);
+        });
+    }
     std::unique_ptr<ModalWindows> windows;
     if (options.headless()) {
         windows = std::make_unique<AutoModalWindows>();
