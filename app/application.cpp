@@ -175,8 +175,9 @@ int runApplication(int argc, char** argv)
         windows = std::make_unique<WidgetModalWindows>(strings);
     }
     std::unique_ptr<platform::MediaBackend> mediaBackend = platform::createMediaBackend(*events);
-    platform::MciService mci(*events, *mediaBackend);
     ProductParts parts;
+    // The player decodes TrueSpeech recordings through the same built-in driver the recorder uses.
+    platform::MciService mci(*events, *mediaBackend, &parts.acm());
     parts.setMci(&mci);
     parts.setLines(lines.get());
     Lifecycle lifecycle;

@@ -40,6 +40,8 @@ public:
     void setServices(AppServices* services) { services_ = services; }
     // The media control service (its "MyMedia" player is closed at shutdown) and the lines.
     void setMci(platform::MciService* mci) { mci_ = mci; }
+    // The compression service with the built-in drivers, shared by the recorder and the player.
+    platform::AcmService& acm() { return *acm_; }
     void setLines(platform::LinePlatform* lines) { lines_ = lines; }
     platform::LinePlatform* lines() const { return lines_; }
     // The main window once it exists (line control reads its option boxes).
