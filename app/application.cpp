@@ -57,9 +57,9 @@ std::unique_ptr<platform::LinePlatform> createLines(platform::EventService& even
     if (!options.lines.isEmpty()) {
         return platform::LinePlatform::create(events, options.lines, error);
     }
-    const QString spec = options.demo ? QStringLiteral("sim:1") : defaultLinesSpec();
-    auto lines = platform::LinePlatform::create(events, spec, error);
-    if (!lines && spec != QLatin1String("sim:1")) {
+    const QString linesList = options.demo ? QStringLiteral("sim:1") : defaultLinesSpec();
+    auto lines = platform::LinePlatform::create(events, linesList, error);
+    if (!lines && linesList != QLatin1String("sim:1")) {
         printError(QStringLiteral("%1; using a simulated line").arg(*error));
         lines = platform::LinePlatform::create(events, QStringLiteral("sim:1"), error);
     }

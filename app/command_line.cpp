@@ -20,7 +20,7 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
                                    QStringLiteral("Line providers, e.g. sim:2 or modem:/dev/ttyACM0,sim:1 "
                                                   "(default: a voice modem when one is configured, "
                                                   "else one simulated line)."),
-                                   QStringLiteral("SPEC"));
+                                   QStringLiteral("LIST"));
     const QCommandLineOption scenario(QStringLiteral("scenario"),
                                       QStringLiteral("Play a call scenario file into the simulated lines; "
                                                      "message boxes take their default answer."),

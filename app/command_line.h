@@ -9,7 +9,7 @@ namespace qlnrec::app {
 
 struct CommandLineOptions {
     QString home;                    // --home DIR: the program folder
-    QString lines;                   // --lines SPEC: line providers, e.g. "sim:2"
+    QString lines;                   // --lines LIST: line providers, e.g. "sim:2"
     QString scenario;                // --scenario FILE: a call scenario for the simulated lines
     bool virtualTime = false;        // --virtual-time: run the clock as fast as events allow
     bool exitWhenDone = false;       // --exit-when-done: end when the scenario has played

@@ -64,11 +64,11 @@ std::unique_ptr<LineProvider> LineProviderRegistry::create(const QString& name, 
     return provider;
 }
 
-std::vector<std::pair<QString, QString>> LineProviderRegistry::split(const QString& spec) const
+std::vector<std::pair<QString, QString>> LineProviderRegistry::split(const QString& linesList) const
 {
     std::vector<std::pair<QString, QString>> items;
     static const QRegularExpression head(QStringLiteral("^\\s*([A-Za-z][A-Za-z0-9_-]*)\\s*(?::(.*))?$"));
-    for (const QString& part : spec.split(QLatin1Char(','))) {
+    for (const QString& part : linesList.split(QLatin1Char(','))) {
         const auto match = head.match(part);
         if (match.hasMatch() && contains(match.captured(1))) {
             items.emplace_back(match.captured(1).toLower(), match.captured(2).trimmed());
@@ -83,16 +83,16 @@ std::vector<std::pair<QString, QString>> LineProviderRegistry::split(const QStri
 }
 
 std::vector<std::unique_ptr<LineProvider>>
-LineProviderRegistry::createAll(const QString& spec, const LineProviderContext& context, QString* error) const
+LineProviderRegistry::createAll(const QString& linesList, const LineProviderContext& context, QString* error) const
 {
     std::vector<std::unique_ptr<LineProvider>> providers;
-    if (spec.trimmed().isEmpty()) {
+    if (linesList.trimmed().isEmpty()) {
         if (error) {
             *error = QStringLiteral("no line providers given");
         }
         return providers;
     }
-    for (const auto& [name, argument] : split(spec)) {
+    for (const auto& [name, argument] : split(linesList)) {
         auto provider = create(name, argument, context, error);
         if (!provider) {
             providers.clear();

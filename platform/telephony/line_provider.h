@@ -59,9 +59,9 @@ public:
     // Creates every provider of a configuration string, in order. On any error nothing is
     // returned and *error names the offending item.
     std::vector<std::unique_ptr<LineProvider>>
-    createAll(const QString& spec, const LineProviderContext& context, QString* error) const;
+    createAll(const QString& linesList, const LineProviderContext& context, QString* error) const;
     // Splits a configuration string into (provider, argument) items as createAll does.
-    std::vector<std::pair<QString, QString>> split(const QString& spec) const;
+    std::vector<std::pair<QString, QString>> split(const QString& linesList) const;
 
 private:
     std::map<QString, LineProviderFactory> factories_;

@@ -58,10 +58,10 @@ TEST(LineProviderRegistry, BadConfigurationsNameTheProblem)
         {"fake:broken", "fake: port not found"},
         {"", "no line providers given"},
     };
-    for (const auto& [spec, expected] : cases) {
+    for (const auto& [linesList, expected] : cases) {
         error.clear();
-        EXPECT_FALSE(LinePlatform::create(events, QString::fromUtf8(spec), &error)) << spec;
-        EXPECT_TRUE(error.contains(QString::fromUtf8(expected))) << spec << ": " << error.toStdString();
+        EXPECT_FALSE(LinePlatform::create(events, QString::fromUtf8(linesList), &error)) << linesList;
+        EXPECT_TRUE(error.contains(QString::fromUtf8(expected))) << linesList << ": " << error.toStdString();
     }
 }
 
