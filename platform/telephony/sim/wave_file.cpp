@@ -94,7 +94,9 @@ bool parseWaveAs8kMono(const QByteArray& bytes, std::vector<std::int16_t>& sampl
     const auto converted = convertPcm(format, reinterpret_cast<const std::uint8_t*>(data),
                                       static_cast<std::size_t>(dataSize), target);
     samples.resize(converted.size() / 2);
-    std::memcpy(samples.data(), converted.data(), samples.size() * 2);
+    if (!samples.empty()) {  // an empty data chunk converts to nothing: no copy from a null buffer
+        std::memcpy(samples.data(), converted.data(), samples.size() * 2);
+    }
     return true;
 }
 
