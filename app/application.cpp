@@ -141,6 +141,18 @@ int runApplication(int argc, char** argv)
         printError(QStringLiteral("--lines: %1").arg(error));
         return 2;
     }
+    // Whatever way the run ends, the simulated lines' activity is written out when asked for.
+    struct ActivityWriter {
+        platform::LinePlatform& lines;
+        QString path;
+        ~ActivityWriter()
+        {
+            QString writeError;
+            if (!path.isEmpty() && !lines.writeActivity(path, &writeError)) {
+                printError(QStringLiteral("--activity: %1").arg(writeError));
+            }
+        }
+    } activityWriter{*lines, options.activity};
     if (scenario && !lines->applyLineConfigs(*scenario, &error)) {
         printError(QStringLiteral("%1: %2").arg(options.scenario, error));
         return 2;

@@ -18,8 +18,8 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
                                   QStringLiteral("DIR"));
     const QCommandLineOption lines(QStringLiteral("lines"),
                                    QStringLiteral("Line providers, e.g. sim:2 or modem:/dev/ttyACM0,sim:1 "
-                                                  "(default: a voice modem when one is configured, "
-                                                  "else one simulated line)."),
+                                                  "(default: the voice modems found on this "
+                                                  "machine, else one simulated line)."),
                                    QStringLiteral("LIST"));
     const QCommandLineOption scenario(QStringLiteral("scenario"),
                                       QStringLiteral("Play a call scenario file into the simulated lines; "
@@ -36,7 +36,12 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
         QStringLiteral("Language for this run: 0 English, 1 Simplified Chinese, "
                        "2 Traditional Chinese."),
         QStringLiteral("N"));
-    parser.addOptions({help, home, lines, scenario, virtualTime, exitWhenDone, demo, language});
+    const QCommandLineOption activity(
+        QStringLiteral("activity"),
+        QStringLiteral("At the end, write what the program did to the simulated lines (hook changes, "
+                       "digits, dialled numbers, the audio played into each call) to FILE."),
+        QStringLiteral("FILE"));
+    parser.addOptions({help, home, lines, scenario, virtualTime, exitWhenDone, demo, language, activity});
     parser.addVersionOption();
 
     if (!parser.parse(arguments)) {
@@ -58,6 +63,7 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
     CommandLineOptions options;
     options.home = parser.value(home);
     options.lines = parser.value(lines);
+    options.activity = parser.value(activity);
     options.scenario = parser.value(scenario);
     options.virtualTime = parser.isSet(virtualTime);
     options.exitWhenDone = parser.isSet(exitWhenDone);

@@ -14,6 +14,7 @@ struct CommandLineOptions {
     bool virtualTime = false;        // --virtual-time: run the clock as fast as events allow
     bool exitWhenDone = false;       // --exit-when-done: end when the scenario has played
     bool demo = false;               // --demo: a simulated line and a demonstration call
+    QString activity;                // --activity FILE: what the program did to the simulated lines
     std::optional<QString> language; // --language N: the language for this run (0, 1, 2)
 
     // Headless runs answer every modal window with its default and log it to standard error.
