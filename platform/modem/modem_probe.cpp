@@ -191,7 +191,10 @@ std::uint32_t ModemIdentity::mediaModes() const
 {
     std::uint32_t modes = 0;
     if (voice || hashVoice) {
-        modes |= 4; // LINEMEDIAMODE_INTERACTIVEVOICE
+        // A voice modem serves both people and the answering machine. Reporting interactive
+        // voice and data alone (exactly 20) is what a voice-less line looks like to the setup
+        // dialog, which would then refuse every real modem.
+        modes |= 4 | 8; // LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_AUTOMATEDVOICE
     }
     if (answered) {
         modes |= 16; // LINEMEDIAMODE_DATAMODEM
