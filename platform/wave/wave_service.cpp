@@ -275,6 +275,43 @@ public:
         return MMSYSERR_NOERROR;
     }
 
+    // Header bookkeeping shared by capture and playback devices.
+    static MMRESULT prepare(WAVEHDR* header, std::uint32_t headerSize)
+    {
+        if (MMRESULT r = checkHeader(header, headerSize)) {
+            return r;
+        }
+        header->dwFlags |= WHDR_PREPARED;
+        return MMSYSERR_NOERROR;
+    }
+
+    static MMRESULT unprepare(WAVEHDR* header, std::uint32_t headerSize)
+    {
+        if (!header || headerSize < sizeof(WAVEHDR)) {
+            return MMSYSERR_INVALPARAM;
+        }
+        if (header->dwFlags & WHDR_INQUEUE) {
+            return WAVERR_STILLPLAYING;
+        }
+        header->dwFlags &= ~WHDR_PREPARED;
+        return MMSYSERR_NOERROR;
+    }
+
+    // A header may be queued once it is valid, prepared and not queued already.
+    static MMRESULT checkQueueable(const WAVEHDR* header, std::uint32_t headerSize)
+    {
+        if (MMRESULT r = checkHeader(header, headerSize)) {
+            return r;
+        }
+        if (!(header->dwFlags & WHDR_PREPARED)) {
+            return WAVERR_UNPREPARED;
+        }
+        if (header->dwFlags & WHDR_INQUEUE) {
+            return WAVERR_STILLPLAYING;
+        }
+        return MMSYSERR_NOERROR;
+    }
+
     HWAVEIN newHandle() { return nextHandle++; }
 
     EventService& events;
@@ -414,11 +451,7 @@ MMRESULT WaveService::waveInPrepareHeader(HWAVEIN hwi, WAVEHDR* header, std::uin
     if (!impl_->in(hwi)) {
         return MMSYSERR_INVALHANDLE;
     }
-    if (MMRESULT r = Impl::checkHeader(header, headerSize)) {
-        return r;
-    }
-    header->dwFlags |= WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Impl::prepare(header, headerSize);
 }
 
 MMRESULT WaveService::waveInUnprepareHeader(HWAVEIN hwi, WAVEHDR* header, std::uint32_t headerSize)
@@ -426,14 +459,7 @@ MMRESULT WaveService::waveInUnprepareHeader(HWAVEIN hwi, WAVEHDR* header, std::u
     if (!impl_->in(hwi)) {
         return MMSYSERR_INVALHANDLE;
     }
-    if (!header || headerSize < sizeof(WAVEHDR)) {
-        return MMSYSERR_INVALPARAM;
-    }
-    if (header->dwFlags & WHDR_INQUEUE) {
-        return WAVERR_STILLPLAYING;
-    }
-    header->dwFlags &= ~WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Impl::unprepare(header, headerSize);
 }
 
 MMRESULT WaveService::waveInAddBuffer(HWAVEIN hwi, WAVEHDR* header, std::uint32_t headerSize)
@@ -442,14 +468,8 @@ MMRESULT WaveService::waveInAddBuffer(HWAVEIN hwi, WAVEHDR* header, std::uint32_
     if (!in) {
         return MMSYSERR_INVALHANDLE;
     }
-    if (MMRESULT r = Impl::checkHeader(header, headerSize)) {
+    if (MMRESULT r = Impl::checkQueueable(header, headerSize)) {
         return r;
-    }
-    if (!(header->dwFlags & WHDR_PREPARED)) {
-        return WAVERR_UNPREPARED;
-    }
-    if (header->dwFlags & WHDR_INQUEUE) {
-        return WAVERR_STILLPLAYING;
     }
     if (header->dwBufferLength == 0) {
         return MMSYSERR_INVALPARAM;
@@ -646,11 +666,7 @@ MMRESULT WaveService::waveOutPrepareHeader(HWAVEOUT hwo, WAVEHDR* header, std::u
     if (!impl_->out(hwo)) {
         return MMSYSERR_INVALHANDLE;
     }
-    if (MMRESULT r = Impl::checkHeader(header, headerSize)) {
-        return r;
-    }
-    header->dwFlags |= WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Impl::prepare(header, headerSize);
 }
 
 MMRESULT WaveService::waveOutUnprepareHeader(HWAVEOUT hwo, WAVEHDR* header, std::uint32_t headerSize)
@@ -658,14 +674,7 @@ MMRESULT WaveService::waveOutUnprepareHeader(HWAVEOUT hwo, WAVEHDR* header, std:
     if (!impl_->out(hwo)) {
         return MMSYSERR_INVALHANDLE;
     }
-    if (!header || headerSize < sizeof(WAVEHDR)) {
-        return MMSYSERR_INVALPARAM;
-    }
-    if (header->dwFlags & WHDR_INQUEUE) {
-        return WAVERR_STILLPLAYING;
-    }
-    header->dwFlags &= ~WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Impl::unprepare(header, headerSize);
 }
 
 MMRESULT WaveService::waveOutWrite(HWAVEOUT hwo, WAVEHDR* header, std::uint32_t headerSize)
@@ -674,14 +683,8 @@ MMRESULT WaveService::waveOutWrite(HWAVEOUT hwo, WAVEHDR* header, std::uint32_t 
     if (!out) {
         return MMSYSERR_INVALHANDLE;
     }
-    if (MMRESULT r = Impl::checkHeader(header, headerSize)) {
+    if (MMRESULT r = Impl::checkQueueable(header, headerSize)) {
         return r;
-    }
-    if (!(header->dwFlags & WHDR_PREPARED)) {
-        return WAVERR_UNPREPARED;
-    }
-    if (header->dwFlags & WHDR_INQUEUE) {
-        return WAVERR_STILLPLAYING;
     }
     OutHandle::Block block{header, {}, 0};
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(header->lpData);
