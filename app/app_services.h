@@ -4,6 +4,11 @@
 // from test backends.
 #include <functional>
 
+namespace qlnrec::core {
+class ConfigStore;
+class Strings;
+} // namespace qlnrec::core
+
 namespace qlnrec::platform {
 class EventService;
 class DialogService;
@@ -16,8 +21,6 @@ class StatusLog;
 
 namespace qlnrec::app {
 
-class ConfigStore;
-class Strings;
 class ModalWindows;
 class StartupParts;
 class MainWindowCommands;
@@ -36,8 +39,8 @@ struct AppServices {
     platform::EventService& events;
     platform::DialogService& dialogs;
     platform::ShellService& shell;
-    ConfigStore& config;
-    Strings& strings; // the language is chosen at start
+    core::ConfigStore& config;
+    core::Strings& strings; // the language is chosen at start
     records::StatusLog& statusLog;
     RunState& state;
     ModalWindows& windows;

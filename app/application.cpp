@@ -2,8 +2,8 @@
 
 #include "app/app_services.h"
 #include "app/command_line.h"
-#include "app/config/config_store.h"
-#include "app/config/program_folders.h"
+#include "core/config_store.h"
+#include "core/program_folders.h"
 #include "app/demo_scenario.h"
 #include "app/modal_windows.h"
 #include "app/product_parts.h"
@@ -11,7 +11,7 @@
 #include "app/signal_watcher.h"
 #include "app/single_instance.h"
 #include "app/startup_routine.h"
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/qt_event_service.h"
 #include "platform/core/settings_store.h"
@@ -113,8 +113,8 @@ int runApplication(int argc, char** argv)
         dialogs = std::make_unique<platform::QtDialogService>();
     }
 
-    const QString programFolder = ProgramFolders::resolveProgramFolder(options.home);
-    if (!ProgramFolders::ensureWritableFolder(programFolder, &error)) {
+    const QString programFolder = core::ProgramFolders::resolveProgramFolder(options.home);
+    if (!core::ProgramFolders::ensureWritableFolder(programFolder, &error)) {
         dialogs->messageBox(QStringLiteral("Quillon cannot keep its files: %1.").arg(error),
                             QStringLiteral("Quillon"), platform::MessageIcon::Critical);
         return 1;
@@ -160,10 +160,10 @@ int runApplication(int argc, char** argv)
 
     platform::SettingsStore store(applicationName, platform::SettingsStore::defaultFilePath(applicationName));
     platform::DesktopShellService shell;
-    ConfigStore config(store, programFolder);
+    core::ConfigStore config(store, programFolder);
     config.setDialogService(dialogs.get());
     config.setShellService(&shell, QCoreApplication::applicationFilePath());
-    Strings strings;
+    core::Strings strings;
     records::StatusLog statusLog(*events, programFolder);
     statusLog.setShellService(&shell);
     RunState state;
@@ -199,7 +199,7 @@ int runApplication(int argc, char** argv)
     parts.setServices(&services);
 
     QString runtimeError;
-    QString runtimeFolder = ProgramFolders::privateTempFolder(applicationName, &runtimeError);
+    QString runtimeFolder = core::ProgramFolders::privateTempFolder(applicationName, &runtimeError);
     if (runtimeFolder.isEmpty()) {
         printError(
             QStringLiteral("no private runtime folder (%1); the single-copy lock lives in the program folder")

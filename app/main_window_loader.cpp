@@ -1,13 +1,13 @@
 #include "app/main_window_loader.h"
 
 #include "app/app_services.h"
-#include "app/config/config_store.h"
-#include "app/config/program_folders.h"
+#include "core/config_store.h"
+#include "core/program_folders.h"
 #include "app/forms/frm_main.h"
 #include "app/modal_windows.h"
 #include "app/run_state.h"
 #include "app/startup_parts.h"
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "platform/core/event_service.h"
 #include "platform/core/settings_store.h"
 #include "records/status_log.h"
@@ -65,7 +65,7 @@ void MainWindowLoader::closeSteps()
 
 void MainWindowLoader::loadCheckBoxes(frmMain& w)
 {
-    const Strings& strings = s_.strings;
+    const core::Strings& strings = s_.strings;
     w.chkLegal->setToolTip(strings.loadText(1114));
     w.lblLegal->setText(strings.loadText(1114));
     w.lblRingCount->setText(strings.loadText(1120));
@@ -147,7 +147,7 @@ void MainWindowLoader::loadDetectorSettings()
 LoadResult MainWindowLoader::run(frmMain& w)
 {
     RunState& state = s_.state;
-    ConfigStore& config = s_.config;
+    core::ConfigStore& config = s_.config;
     const QString folder = state.programFolder;
 
     // 1. Centre the window, a little below the middle.
@@ -181,11 +181,11 @@ LoadResult MainWindowLoader::run(frmMain& w)
     // 13. A temporary folder only this user can enter; the program folder as a last resort.
     {
         QString error;
-        state.tempFolder = ProgramFolders::privateTempFolder(config.store().applicationName(), &error);
+        state.tempFolder = core::ProgramFolders::privateTempFolder(config.store().applicationName(), &error);
         if (state.tempFolder.isEmpty()) {
             const QString fallback = folder + QStringLiteral("/tmp");
             QDir().mkpath(fallback);
-            state.tempFolder = ProgramFolders::securePrivateFolder(fallback, &error)
+            state.tempFolder = core::ProgramFolders::securePrivateFolder(fallback, &error)
                                    ? fallback + QLatin1Char('/')
                                    : folder + QLatin1Char('/');
             std::fprintf(stderr, "qlnrec: no private temporary folder (%s); using %s\n", qPrintable(error),
@@ -222,7 +222,7 @@ LoadResult MainWindowLoader::run(frmMain& w)
     s_.parts.openLines();
     // 20. The recordings folder.
     state.recordingsFolder =
-        ProgramFolders::recordingsFolder(config.getSetting(kConfig, QStringLiteral("SaveFile")), folder);
+        core::ProgramFolders::recordingsFolder(config.getSetting(kConfig, QStringLiteral("SaveFile")), folder);
     // 21. The recordings lists.
     s_.parts.loadRecordingLists();
     // 22. A line whose device changed forgets its learned ring timing.

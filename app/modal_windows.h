@@ -5,9 +5,11 @@
 
 class QWidget;
 
-namespace qlnrec::app {
-
+namespace qlnrec::core {
 class Strings;
+} // namespace qlnrec::core
+
+namespace qlnrec::app {
 
 enum class DisclaimerChoice { Agree, Exit };
 
@@ -23,13 +25,13 @@ public:
 // The real windows, shown modally.
 class WidgetModalWindows final : public ModalWindows {
 public:
-    explicit WidgetModalWindows(const Strings& strings) : strings_(strings) {}
+    explicit WidgetModalWindows(const core::Strings& strings) : strings_(strings) {}
     DisclaimerChoice showDisclaimer(QWidget* owner) override;
     void showWhatsNew(QWidget* owner) override;
     void showStandIn(QWidget* owner, const QString& title, const QString& text) override;
 
 private:
-    const Strings& strings_;
+    const core::Strings& strings_;
 };
 
 // Headless runs: every window takes its default button at once and is written to standard

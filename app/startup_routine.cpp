@@ -1,14 +1,14 @@
 #include "app/startup_routine.h"
 
 #include "app/app_services.h"
-#include "app/config/config_store.h"
+#include "core/config_store.h"
 #include "app/forms/frm_main.h"
 #include "app/forms/frm_splash.h"
 #include "app/main_window_loader.h"
 #include "app/run_state.h"
 #include "app/shutdown.h"
 #include "app/single_instance.h"
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 
 namespace qlnrec::app {
@@ -37,8 +37,8 @@ StartupRoutine::Outcome StartupRoutine::start(SingleInstanceGuard& guard,
                                     QStringLiteral("0"));
     }
     const QString language = languageOverride.value_or(stored);
-    s_.state.languageOffset = Strings::offsetForLanguageSetting(language);
-    s_.strings = Strings(s_.state.languageOffset);
+    s_.state.languageOffset = core::Strings::offsetForLanguageSetting(language);
+    s_.strings = core::Strings(s_.state.languageOffset);
 
     if (firstStart) {
         return showMainWindow();

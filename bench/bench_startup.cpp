@@ -1,7 +1,7 @@
 // Start-up time from the start routine to the main window shown (splash time is virtual), with
 // today's daily log holding 0 or 10,000 earlier lines that the status list must show.
 #include "app/app_services.h"
-#include "app/config/config_store.h"
+#include "core/config_store.h"
 #include "app/forms/frm_main.h"
 #include "app/forms/frm_splash.h"
 #include "app/modal_windows.h"
@@ -9,7 +9,7 @@
 #include "app/single_instance.h"
 #include "app/startup_parts.h"
 #include "app/startup_routine.h"
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/settings_store.h"
 #include "platform/core/virtual_event_service.h"
@@ -72,10 +72,10 @@ struct StartEnvironment {
     QString programFolder;
     platform::VirtualEventService events;
     platform::SettingsStore store;
-    app::ConfigStore config;
+    core::ConfigStore config;
     platform::ScriptedDialogService dialogs;
     platform::RecordingShellService shell;
-    app::Strings strings;
+    core::Strings strings;
     records::StatusLog statusLog;
     app::RunState state;
     QuietWindows windows;

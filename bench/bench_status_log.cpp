@@ -17,7 +17,7 @@ void BM_AddStatusLine(benchmark::State& state)
     log.openAtStart();
     const QString text = QStringLiteral("CallerID 5551234 Anna Smith");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(log.addStatusLine(text));
+        benchmark::DoNotOptimize(log.addStampedLine(text));
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -1,5 +1,9 @@
 # qlnrec_library(target DIR dir LIBS ...): a static library of every .cpp/.h/.ui/.qrc file below
-# dir (new files join at the next build), with the project root on the include path.
+# dir (new files join at the next build).
+#
+# A library exports only its own headers: its folder is linked into a private include tree
+# (build/include/<target>/<folder>), so "#include \"telephony/line_state.h\"" works only in code
+# that links qlnrec_telephony, and a missing link dependency is a compile error, not a surprise.
 function(qlnrec_library target)
   cmake_parse_arguments(L "" "DIR" "LIBS;EXCLUDE" ${ARGN})
   if(NOT L_DIR)
@@ -11,6 +15,24 @@ function(qlnrec_library target)
     list(FILTER sources EXCLUDE REGEX "${ex}")
   endforeach()
   add_library(${target} STATIC ${sources})
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  qlnrec_export_folder(${target} ${L_DIR})
   target_link_libraries(${target} PUBLIC ${L_LIBS} PRIVATE qlnrec_options)
+endfunction()
+
+# qlnrec_export_folder(target dir): makes dir's headers includable as "<dir relative to the
+# project>/x.h" by target and everything that links it, and nothing else of the project.
+function(qlnrec_export_folder target dir)
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${dir})
+  set(tree ${CMAKE_BINARY_DIR}/include/${target})
+  get_filename_component(parent ${tree}/${rel} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  if(NOT EXISTS ${tree}/${rel})
+    file(CREATE_LINK ${dir} ${tree}/${rel} SYMBOLIC)
+  endif()
+  get_target_property(kind ${target} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE $<BUILD_INTERFACE:${tree}>)
+  else()
+    target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${tree}>)
+  endif()
 endfunction()

@@ -1,6 +1,6 @@
 #include "records/log_viewer.h"
 
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/shell/shell_service.h"
 #include "records/status_log.h"
@@ -22,7 +22,7 @@ bool isPlainFileName(const QString& name)
 } // namespace
 
 LogViewer::LogViewer(StatusLog& log, platform::DialogService& dialogs, platform::ShellService& shell,
-                     const app::Strings& strings)
+                     const core::Strings& strings)
     : log_(log), dialogs_(dialogs), shell_(shell), strings_(strings)
 {
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What the log viewer window does, without the window: list the log files, display one,
 // delete one, print what is displayed. frmViewLog wires its controls to this.
-#include "app/strings/strings.h"
+#include "core/strings.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,7 +18,7 @@ class StatusLog;
 class LogViewer {
 public:
     LogViewer(StatusLog& log, platform::DialogService& dialogs, platform::ShellService& shell,
-              const app::Strings& strings);
+              const core::Strings& strings);
 
     QString caption() const;      // text 1046
     QString exitCaption() const;  // text 1047
@@ -54,7 +54,7 @@ private:
     StatusLog& log_;
     platform::DialogService& dialogs_;
     platform::ShellService& shell_;
-    const app::Strings strings_; // held by value: a copy is one int and cannot dangle
+    const core::Strings strings_; // held by value: a copy is one int and cannot dangle
     QStringList files_;
     QStringList displayed_;
 };

@@ -4,25 +4,18 @@
 // the program answered. A recording moves from the unread to the recent list when it is played.
 //
 // RecordingLists is the plain model with every operation the user has on the lists;
-// RecordingListsBinder ties it to the window's list widgets, label and context menus.
-#include <QObject>
+// RecordingListsBinder (ui/records) ties it to the window's list widgets, label and context menus.
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
-class QLabel;
-class QListWidget;
-class QMenu;
-class QAction;
-class QPoint;
+namespace qlnrec::core {
+class ConfigStore;
+} // namespace qlnrec::core
 
 namespace qlnrec::platform {
 class DialogService;
-}
-
-namespace qlnrec::app {
-class ConfigStore;
 }
 
 namespace qlnrec::records {
@@ -34,7 +27,7 @@ public:
     static inline const QString kUnreadSection = QStringLiteral("DataUnread");
 
     // recordingsFolder ends in "/".
-    RecordingLists(app::ConfigStore& config, platform::DialogService& dialogs, QString recordingsFolder);
+    RecordingLists(core::ConfigStore& config, platform::DialogService& dialogs, QString recordingsFolder);
 
     // The store key of slot i: the index with one leading blank (" 0" .. " 49").
     static QString slotKey(int index);
@@ -86,7 +79,7 @@ private:
     void select(QStringList& list, int& selected, int row, bool fromUnread);
     void notify();
 
-    app::ConfigStore& config_;
+    core::ConfigStore& config_;
     platform::DialogService& dialogs_;
     QString folder_;
     QStringList recent_;
@@ -95,46 +88,6 @@ private:
     int unreadSelected_ = -1;
     QString selectedRecording_;
     bool selectedFromUnread_ = false;
-};
-
-// Keeps lstLastTen / lstUnread showing the model, and turns clicks, double clicks and the right
-// button into the model's operations through the context menus mmuFile and mmuFile1.
-class RecordingListsBinder : public QObject {
-    Q_OBJECT
-public:
-    RecordingListsBinder(RecordingLists& lists, QListWidget* lstLastTen, QListWidget* lstUnread,
-                         QLabel* lblFileName, QObject* parent = nullptr);
-    ~RecordingListsBinder() override;
-
-    // Fills the widgets from the model (also run on every change).
-    void refresh();
-
-    QMenu* mmuFile = nullptr;
-    QAction* mmuPlay = nullptr;
-    QAction* mmumailto = nullptr;
-    QAction* mmuDelete = nullptr;
-    QAction* mmuRename = nullptr;
-    QMenu* mmuFile1 = nullptr;
-    QAction* mmuPlay1 = nullptr;
-    QAction* mmuPlayAll = nullptr;
-    QAction* mmuDelete1 = nullptr;
-
-    // Menus pop up through this (tests replace it to pick an item without a real menu).
-    std::function<void(QMenu* menu, const QPoint& globalPos)> popup;
-
-protected:
-    // A mouse move over the recent list puts the screen's mouse pointer back to normal.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void showRecentMenu(const QPoint& pos);
-    void showUnreadMenu(const QPoint& pos);
-
-    RecordingLists& lists_;
-    QListWidget* recent_;
-    QListWidget* unread_;
-    QLabel* label_;
-    bool refreshing_ = false;
 };
 
 } // namespace qlnrec::records

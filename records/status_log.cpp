@@ -117,7 +117,7 @@ void StatusLog::appendToList(const QStringList& newLines)
     }
 }
 
-QString StatusLog::addStatusLine(const QString& text)
+QString StatusLog::addStampedLine(const QString& text)
 {
     const QString line =
         oneLine(text) + QLatin1Char(' ') + platform::timeOfDayText(events_.currentDateTime().time());

@@ -1,6 +1,7 @@
 #pragma once
 // The status list and the daily log: every progress line of the program is stamped with the
 // time of day, kept in the status list and appended at once to the day's file in "LogFiles".
+#include "core/status_line.h"
 #include "platform/core/event_service.h"
 
 #include <QDate>
@@ -18,13 +19,13 @@ class ShellService;
 
 namespace qlnrec::records {
 
-class StatusLog {
+class StatusLog final : public core::StatusLine {
 public:
     static constexpr std::uint32_t kRolloverIntervalMs = 60000;
 
     // programFolder: the folder that holds "LogFiles".
     StatusLog(platform::EventService& events, QString programFolder);
-    ~StatusLog();
+    ~StatusLog() override;
     StatusLog(const StatusLog&) = delete;
     StatusLog& operator=(const StatusLog&) = delete;
 
@@ -35,8 +36,10 @@ public:
     // the day file open for appending; enables the rollover timer.
     void openAtStart();
     // Appends text + " " + the time of day to the list and the day file (written through at
-    // once). Returns the stamped line.
-    QString addStatusLine(const QString& text);
+    // once).
+    void addStatusLine(const QString& text) override { addStampedLine(text); }
+    // The same, returning the stamped line.
+    QString addStampedLine(const QString& text);
     // Closes the day file and disables the rollover timer.
     void close();
     bool isOpen() const;

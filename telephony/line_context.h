@@ -1,20 +1,17 @@
 #pragma once
 // The services line control works with, handed over as one bundle.
+namespace qlnrec::core {
+class ConfigStore;
+class StatusLine;
+class Strings;
+} // namespace qlnrec::core
+
 namespace qlnrec::platform {
 class EventService;
 class TelephonyService;
 class WaveService;
 class DialogService;
 } // namespace qlnrec::platform
-
-namespace qlnrec::app {
-class ConfigStore;
-class Strings;
-} // namespace qlnrec::app
-
-namespace qlnrec::records {
-class StatusLog;
-}
 
 namespace qlnrec::telephony {
 
@@ -23,9 +20,9 @@ struct LineContext {
     platform::TelephonyService& tapi;
     platform::WaveService& wave;
     platform::DialogService& dialogs;
-    app::ConfigStore& config;
-    const app::Strings& strings; // the language may change before the lines are opened
-    records::StatusLog& statusLog;
+    core::ConfigStore& config;
+    const core::Strings& strings; // the language may change before the lines are opened
+    core::StatusLine& statusLog;
 };
 
 // Title of the program's message boxes.

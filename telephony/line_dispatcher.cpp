@@ -1,12 +1,12 @@
 #include "telephony/line_dispatcher.h"
 
-#include "app/config/config_store.h"
-#include "app/strings/strings.h"
+#include "core/config_store.h"
+#include "core/strings.h"
 #include "platform/core/event_service.h"
 #include "platform/core/text_helpers.h"
 #include "platform/telephony/telephony_service.h"
 #include "platform/wave/wave_service.h"
-#include "records/status_log.h"
+#include "core/status_line.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,11 +1,11 @@
 #include "telephony/line_manager.h"
 
-#include "app/config/config_store.h"
-#include "app/strings/strings.h"
+#include "core/config_store.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/text_helpers.h"
 #include "platform/telephony/telephony_service.h"
-#include "records/status_log.h"
+#include "core/status_line.h"
 
 #include <array>
 

@@ -2,14 +2,14 @@
 
 #include "app/app_resources.h"
 #include "app/app_services.h"
-#include "app/config/config_store.h"
+#include "core/config_store.h"
 #include "app/forms/image_label.h"
 #include "app/forms/main_layout.h"
 #include "app/forms/panel_painter.h"
 #include "app/modal_windows.h"
 #include "app/shutdown.h"
 #include "app/startup_parts.h"
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "app/twips.h"
 #include "app/window_shape.h"
 #include "records/status_log.h"
@@ -323,7 +323,7 @@ void frmMain::deleteWindowRegion()
     clearMask();
 }
 
-void frmMain::setCaptionsAndTips(const Strings& strings)
+void frmMain::setCaptionsAndTips(const core::Strings& strings)
 {
     const QString listTip =
         QStringLiteral("Click the title button to enlarge this window. Double click the file name to play.");

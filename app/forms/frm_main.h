@@ -16,6 +16,10 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 
+namespace qlnrec::core {
+class Strings;
+} // namespace qlnrec::core
+
 namespace qlnrec::records {
 class StatusLog;
 }
@@ -24,7 +28,6 @@ namespace qlnrec::app {
 
 struct AppServices;
 class ImageLabel;
-class Strings;
 
 class frmMain : public QWidget {
     Q_OBJECT
@@ -85,7 +88,7 @@ public:
     void centreOnScreen();
     void paintBackground();
     void applyWindowRegion();
-    void setCaptionsAndTips(const Strings& strings);
+    void setCaptionsAndTips(const core::Strings& strings);
     // lstStatus shows the status log's lines as they are added.
     void attachStatusLog(records::StatusLog& log);
     // Minimises now, or (before the window is first shown) makes the first show minimised.

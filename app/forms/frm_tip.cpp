@@ -1,12 +1,12 @@
 #include "app/forms/frm_tip.h"
 
-#include "app/strings/strings.h"
+#include "core/strings.h"
 
 #include "ui_frm_tip.h"
 
 namespace qlnrec::app {
 
-frmTip::frmTip(const Strings& strings, QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::frmTip>())
+frmTip::frmTip(const core::Strings& strings, QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::frmTip>())
 {
     ui_->setupUi(this);
     ui_->lblTip1->setText(strings.loadText(1054));

@@ -9,14 +9,16 @@ namespace Ui {
 class frmTip;
 }
 
-namespace qlnrec::app {
-
+namespace qlnrec::core {
 class Strings;
+} // namespace qlnrec::core
+
+namespace qlnrec::app {
 
 class frmTip : public QDialog {
     Q_OBJECT
 public:
-    frmTip(const Strings& strings, QWidget* parent = nullptr);
+    frmTip(const core::Strings& strings, QWidget* parent = nullptr);
     ~frmTip() override;
     Ui::frmTip& ui() { return *ui_; }
     bool agreed() const { return agreed_; }

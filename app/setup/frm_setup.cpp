@@ -1,8 +1,8 @@
 #include "app/setup/frm_setup.h"
 
-#include "app/config/config_store.h"
+#include "core/config_store.h"
 #include "app/setup/line_device_text.h"
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/text_helpers.h"
 #include "platform/telephony/telephony_service.h"
@@ -132,7 +132,7 @@ void frmSetup::wireControls()
 
 void frmSetup::setCaptions()
 {
-    const Strings& s = c_.strings;
+    const core::Strings& s = c_.strings;
     setWindowTitle(s.loadText(1009));
     Frame2->setTitle(s.loadText(1068));
     Label1->setText(s.loadText(1069));
@@ -205,7 +205,7 @@ void frmSetup::listLineDevices()
 
 void frmSetup::loadSettings()
 {
-    ConfigStore& config = c_.config;
+    core::ConfigStore& config = c_.config;
     telephony::SettingsSnapshot& snapshot = c_.settings;
     auto value = [&config](const char* key, const char* defaultValue) {
         return config.getSetting(kConfig, QLatin1String(key), QLatin1String(defaultValue));
@@ -356,7 +356,7 @@ bool frmSetup::saveRecordingsFolder()
 
 void frmSetup::cmdSave_Click()
 {
-    ConfigStore& config = c_.config;
+    core::ConfigStore& config = c_.config;
     auto save = [&config](const char* key, const QString& value) {
         config.saveSettingLogged(kConfig, QLatin1String(key), value);
     };

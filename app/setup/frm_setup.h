@@ -25,6 +25,11 @@ namespace Ui {
 class frmSetup;
 }
 
+namespace qlnrec::core {
+class ConfigStore;
+class Strings;
+} // namespace qlnrec::core
+
 namespace qlnrec::platform {
 class DialogService;
 class TelephonyService;
@@ -37,15 +42,12 @@ struct SettingsSnapshot;
 
 namespace qlnrec::app {
 
-class ConfigStore;
-class Strings;
-
 struct SetupContext {
     telephony::LineState& lines;
     telephony::SettingsSnapshot& settings;
     platform::TelephonyService& tapi;
-    ConfigStore& config;
-    const Strings& strings;
+    core::ConfigStore& config;
+    const core::Strings& strings;
     platform::DialogService& dialogs;
     QString programFolder; // without a trailing "/"
 };

@@ -1,6 +1,6 @@
 #include "app/setup/line_device_text.h"
 
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "platform/telephony/tapi_types.h"
 
 #include <algorithm>
@@ -16,7 +16,7 @@ constexpr std::uint32_t kVoiceDataOnly =
 } // namespace
 
 LineDeviceDescription describeLineDevice(const QString& name, std::uint32_t mediaModes,
-                                         const Strings& strings)
+                                         const core::Strings& strings)
 {
     LineDeviceDescription d;
     if (name.isEmpty()) {

@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace qlnrec::app {
-
+namespace qlnrec::core {
 class Strings;
+} // namespace qlnrec::core
+
+namespace qlnrec::app {
 
 struct LineDeviceDescription {
     QString text;
@@ -18,7 +20,7 @@ struct LineDeviceDescription {
 
 // name: the line name from the device capabilities (empty when they could not be read).
 LineDeviceDescription describeLineDevice(const QString& name, std::uint32_t mediaModes,
-                                         const Strings& strings);
+                                         const core::Strings& strings);
 
 // The line name held in a LINEDEVCAPS buffer of `size` bytes: the bytes at its offset up to the
 // first NUL, never beyond its stated size or the buffer. Control characters become blanks (the

@@ -1,7 +1,7 @@
 #include "app/setup/line_parts.h"
 
 #include "app/app_services.h"
-#include "app/config/config_store.h"
+#include "core/config_store.h"
 #include "app/forms/frm_main.h"
 #include "app/run_state.h"
 #include "app/shutdown.h"

@@ -2,11 +2,11 @@
 // A whole start-up environment from test backends: virtual time, a private home, a scripted
 // dialog service, a recording shell, and parts that log the order in which they are called.
 #include "app/app_services.h"
-#include "app/config/config_store.h"
+#include "core/config_store.h"
 #include "app/modal_windows.h"
 #include "app/run_state.h"
 #include "app/startup_parts.h"
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/settings_store.h"
 #include "platform/core/virtual_event_service.h"
@@ -139,10 +139,10 @@ public:
     TempHome home;
     platform::VirtualEventService events;
     platform::SettingsStore store;
-    app::ConfigStore config;
+    core::ConfigStore config;
     platform::ScriptedDialogService dialogs;
     platform::RecordingShellService shell;
-    app::Strings strings;
+    core::Strings strings;
     records::StatusLog statusLog;
     app::RunState state;
     CallLog log;

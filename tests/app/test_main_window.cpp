@@ -147,12 +147,12 @@ TEST_F(MainWindowTest, CaptionsAndTipsFollowTheLanguageWhileLiteralTipsStayEngli
               QStringLiteral("Last Fifty Records Handled Manaully"));
     EXPECT_EQ(window.lstLastTen->objectName(), QStringLiteral("lstLastTen"));
 
-    const app::Strings traditional(app::Strings::kTraditionalChinese);
+    const core::Strings traditional(core::Strings::kTraditionalChinese);
     window.setCaptionsAndTips(traditional);
-    EXPECT_EQ(window.cmdParam->text(), app::Strings::resource(3009));
+    EXPECT_EQ(window.cmdParam->text(), core::Strings::resource(3009));
     EXPECT_FALSE(window.cmdParam->text().isEmpty());
     EXPECT_NE(window.cmdParam->text(), QStringLiteral("Setup"));
-    EXPECT_EQ(window.lblSetup->toolTip(), app::Strings::resource(3009));
+    EXPECT_EQ(window.lblSetup->toolTip(), core::Strings::resource(3009));
     EXPECT_EQ(window.lblMin->toolTip(), QStringLiteral("Hide to Systray"));
     EXPECT_EQ(window.lblDial->toolTip(), QStringLiteral("Right Click To Record An Existed Outgoing Call"));
 }

@@ -76,7 +76,7 @@ TEST_F(StartupTest, StoredLanguageShowsTheSplashForTwoAndAHalfSeconds)
     ASSERT_NE(startup.mainWindow(), nullptr);
     EXPECT_TRUE(startup.mainWindow()->isVisible());
     EXPECT_FALSE(startup.splash()->isVisible());
-    EXPECT_EQ(startup.mainWindow()->cmdParam->text(), app::Strings::resource(3009));
+    EXPECT_EQ(startup.mainWindow()->cmdParam->text(), core::Strings::resource(3009));
     EXPECT_EQ(h.count(QStringLiteral("frmTip")), 0);
     EXPECT_FALSE(h.journal().contains(QStringLiteral("Language")));
 }

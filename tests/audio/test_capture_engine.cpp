@@ -3,7 +3,7 @@
 // reply, TrueSpeech output and the failure paths.
 #include "audio/recording_name.h"
 #include "capture_harness.h"
-#include "tests/acm/fake_drivers.h"
+#include "tests/platform/acm/fake_drivers.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 // when the compression service fails.
 #include "audio/truespeech_conversion.h"
 #include "platform/core/dialog_service.h"
-#include "tests/acm/fake_drivers.h"
+#include "tests/platform/acm/fake_drivers.h"
 
 #include <gtest/gtest.h>
 

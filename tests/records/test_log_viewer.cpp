@@ -1,11 +1,11 @@
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/virtual_event_service.h"
 #include "platform/shell/shell_service.h"
-#include "records/frm_view_log.h"
+#include "ui/records/frm_view_log.h"
 #include "records/log_viewer.h"
 #include "records/status_log.h"
-#include "tests/shell/pdf_text.h"
+#include "tests/platform/shell/pdf_text.h"
 #include "tests/support/temp_home.h"
 
 #include "ui_frm_view_log.h"
@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-using qlnrec::app::Strings;
+using qlnrec::core::Strings;
 using qlnrec::platform::MessageIcon;
 using qlnrec::platform::RecordingShellService;
 using qlnrec::platform::ScriptedDialogService;

@@ -1,7 +1,7 @@
 #include "platform/core/virtual_event_service.h"
 #include "platform/shell/shell_service.h"
 #include "records/status_log.h"
-#include "tests/shell/pdf_text.h"
+#include "tests/platform/shell/pdf_text.h"
 #include "tests/support/temp_home.h"
 
 #include <QDir>
@@ -59,9 +59,9 @@ TEST_F(StatusLogTest, StatusLineIsStampedShownAndWrittenAtOnceWithCrLf)
     log.onLinesAppended = [&](int firstNewRow) { appendedRows.push_back(firstNewRow); };
     log.openAtStart();
 
-    EXPECT_EQ(log.addStatusLine(QStringLiteral("Line0 Ring...")), QStringLiteral("Line0 Ring... 14:05:09"));
+    EXPECT_EQ(log.addStampedLine(QStringLiteral("Line0 Ring...")), QStringLiteral("Line0 Ring... 14:05:09"));
     events.advance(2500);
-    EXPECT_EQ(log.addStatusLine(QStringLiteral("CallerID 5551234")),
+    EXPECT_EQ(log.addStampedLine(QStringLiteral("CallerID 5551234")),
               QStringLiteral("CallerID 5551234 14:05:11"));
     EXPECT_EQ(log.lines(), (QStringList{QStringLiteral("Line0 Ring... 14:05:09"),
                                         QStringLiteral("CallerID 5551234 14:05:11")}));

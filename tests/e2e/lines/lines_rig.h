@@ -3,7 +3,7 @@
 // sequence, the hidden setup dialog and the line parts, with the parts that follow a call
 // replaced by hooks that log what they are asked.
 #include "app/app_services.h"
-#include "app/config/config_store.h"
+#include "core/config_store.h"
 #include "app/forms/frm_main.h"
 #include "app/main_window_loader.h"
 #include "app/modal_windows.h"
@@ -11,7 +11,7 @@
 #include "app/setup/frm_setup.h"
 #include "app/setup/line_parts.h"
 #include "app/startup_parts.h"
-#include "app/strings/strings.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/settings_store.h"
 #include "platform/core/virtual_event_service.h"
@@ -115,10 +115,10 @@ public:
     TempHome home;
     platform::VirtualEventService events;
     platform::SettingsStore settingsStore;
-    app::ConfigStore config;
+    core::ConfigStore config;
     platform::ScriptedDialogService dialogs;
     platform::RecordingShellService shell;
-    app::Strings strings;
+    core::Strings strings;
     records::StatusLog statusLog;
     app::RunState state;
     AgreeingWindows windows;

@@ -2,8 +2,8 @@
 // Whole calls over simulated lines in virtual time: line control with the recorder plugged in,
 // the recordings lists in a private settings store, and far-end audio made with espeak-ng and
 // sox.
-#include "app/config/config_store.h"
-#include "app/strings/strings.h"
+#include "core/config_store.h"
+#include "core/strings.h"
 #include "audio/recorder.h"
 #include "platform/acm/acm.h"
 #include "platform/core/dialog_service.h"
@@ -47,9 +47,9 @@ public:
     TempHome home;
     platform::VirtualEventService events;
     platform::SettingsStore store;
-    app::ConfigStore config;
+    core::ConfigStore config;
     platform::ScriptedDialogService dialogs;
-    app::Strings strings;
+    core::Strings strings;
     records::StatusLog statusLog;
     std::unique_ptr<platform::LinePlatform> platform;
     platform::AcmDriverRegistry acmRegistry;

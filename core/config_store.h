@@ -1,0 +1,66 @@
+#pragma once
+// The program's view of the settings store: reads with defaults and lenient numbers, plain
+// saves, journaled saves (settings.txt in the program folder) and the start-at-login entry.
+#include <QString>
+
+namespace qlnrec::platform {
+class SettingsStore;
+class DialogService;
+class ShellService;
+} // namespace qlnrec::platform
+
+namespace qlnrec::core {
+
+class ConfigStore {
+public:
+    static constexpr const char* kJournalFileName = "settings.txt";
+
+    ConfigStore(platform::SettingsStore& store, QString programFolder);
+
+    // Where journal failures are reported (not owned; may be null: failures are then only
+    // written to standard error).
+    void setDialogService(platform::DialogService* dialogs) { dialogs_ = dialogs; }
+    // The shell that writes the start-at-login entry for programPath (not owned).
+    void setShellService(platform::ShellService* shell, QString programPath);
+    // While the program starts, a journal that cannot be appended is ignored silently; after
+    // that the first failure of the run is reported once.
+    void setStartingUp(bool startingUp) { startingUp_ = startingUp; }
+
+    platform::SettingsStore& store() { return store_; }
+    const QString& programFolder() const { return programFolder_; }
+    QString journalPath() const;
+
+    // The stored value, or defaultValue when the key is absent.
+    QString getSetting(const QString& section, const QString& key, const QString& defaultValue = {}) const;
+    // The lenient numeric value of a setting: garbled text reads as 0.
+    double getNumber(const QString& section, const QString& key, const QString& defaultValue = {}) const;
+    // The numeric value rounded to an int (halves to even), clamped to the int range.
+    int getInt(const QString& section, const QString& key, const QString& defaultValue = {}) const;
+    bool contains(const QString& section, const QString& key) const;
+
+    void saveSetting(const QString& section, const QString& key, const QString& value);
+    // Saves, then (unless the section is "Data") appends "section@key@value" CR LF to the
+    // journal. Returns false when the journal line could not be appended (the value is saved
+    // either way).
+    bool saveSettingLogged(const QString& section, const QString& key, const QString& value);
+
+    // The start-at-login entry: on starts the program at login, off leaves the entry present
+    // but inactive. False when there is no shell or the entry cannot be written.
+    bool setAutoStart(bool on);
+
+    bool journalFailureReported() const { return journalFailureReported_; }
+
+private:
+    bool appendJournalLine(const QString& line, QString* error) const;
+    void reportJournalFailure(const QString& error);
+
+    platform::SettingsStore& store_;
+    QString programFolder_;
+    platform::DialogService* dialogs_ = nullptr;
+    platform::ShellService* shell_ = nullptr;
+    QString programPath_;
+    bool startingUp_ = false;
+    bool journalFailureReported_ = false;
+};
+
+} // namespace qlnrec::core

@@ -1,0 +1,33 @@
+#pragma once
+// Where the program keeps its files: the program ("home") folder, the recordings folder and a
+// private temporary folder for the per-line recording files.
+#include <QString>
+
+namespace qlnrec::core {
+
+class ProgramFolders {
+public:
+    // The program folder: homeOverride (the --home option) when given, else $QLNREC_HOME, else
+    // $XDG_DATA_HOME/qlnrec, else ~/.local/share/qlnrec. Absolute, without a trailing "/".
+    static QString resolveProgramFolder(const QString& homeOverride = {});
+
+    // Creates the folder (and its parents) when missing and checks that files can be written
+    // in it. False with a reason in *error otherwise.
+    static bool ensureWritableFolder(const QString& path, QString* error);
+
+    // The recordings folder: the "SaveFile" setting, or the program folder when that is empty;
+    // always ending in "/".
+    static QString recordingsFolder(const QString& saveFileSetting, const QString& programFolder);
+
+    // A temporary folder only this user can enter (mode 0700, owned by us, not a symbolic
+    // link), ending in "/": $XDG_RUNTIME_DIR/<applicationName> when the runtime folder is
+    // usable, else <system temp>/<applicationName>-<uid>. When that name is taken by someone
+    // else, a fresh uniquely named folder is made instead. Empty with *error when nothing works.
+    static QString privateTempFolder(const QString& applicationName, QString* error = nullptr);
+
+    // Checks that path is a real directory (not a link) owned by this user and closes its
+    // permissions to 0700. False with a reason otherwise.
+    static bool securePrivateFolder(const QString& path, QString* error);
+};
+
+} // namespace qlnrec::core

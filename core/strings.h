@@ -1,0 +1,43 @@
+#pragma once
+// The user-interface string table: every text the screens load by id, in English, Simplified
+// Chinese (ids + 1000) and Traditional Chinese (ids + 2000). Texts that the screens keep as
+// literals are not in the table and stay English in every language.
+#include <QString>
+
+namespace qlnrec::core {
+
+class Strings {
+public:
+    static constexpr int kEnglish = 0;
+    static constexpr int kSimplifiedChinese = 1000;
+    static constexpr int kTraditionalChinese = 2000;
+    static constexpr int kFirstBaseId = 1001;
+    static constexpr int kLastBaseId = 1123;
+
+    // An offset other than 0, 1000 or 2000 falls back to English.
+    explicit Strings(int languageOffset = 0);
+
+    int languageOffset() const { return offset_; }
+
+    // The text of row (language offset + baseId); empty for a row the table does not hold.
+    QString loadText(int baseId) const;
+
+    // The offset for a stored "Language" value: "0" -> 0, "1" -> 1000, "2" -> 2000; the
+    // numeric value is read leniently. Empty, non-numeric and out-of-range values give English.
+    static int offsetForLanguageSetting(const QString& value);
+
+    // The raw row of a full resource id (1001..3123); empty when the row is absent.
+    static QString resource(int id);
+
+    // The help document of the language: "helpen.chm", "helpgb.htm" or "helpbig5.htm".
+    QString helpDocumentName() const;
+    // Where that document lies in programFolder. When it is missing there, the shipped HTML help
+    // of the same language (or the English "helpen.htm" for a missing .chm) is used instead when
+    // present; otherwise the path of the language's own document is returned unchanged.
+    QString helpDocumentPath(const QString& programFolder) const;
+
+private:
+    int offset_;
+};
+
+} // namespace qlnrec::core

@@ -1,7 +1,0 @@
-// libFuzzer entry for scenario files and far-end WAVE data (built with clang only).
-#include "tests/telephony/scenario_fuzz_entry.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    return qlnrec::test::fuzzScenarioOnce(data, size);
-}
