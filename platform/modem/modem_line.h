@@ -4,8 +4,12 @@
 // hang-up notices, and a line that marks itself failed when the modem goes away and recovers
 // when it returns.
 //
-// Everything here runs on the GUI thread; only the serial port has a thread of its own.
+// Everything here runs on the GUI thread; only the serial port has a thread of its own. The line
+// talks to its modem through a byte link: the serial port named in the options, or any other
+// link given (a simulated modem in virtual time).
 #include "platform/core/event_service.h"
+#include "platform/modem/modem_commands.h"
+#include "platform/modem/modem_options.h"
 #include "platform/modem/modem_probe.h"
 #include "platform/modem/voice_format.h"
 #include "platform/telephony/line_device.h"
@@ -21,33 +25,17 @@
 
 namespace qlnrec::platform {
 
-struct ModemLineOptions {
-    QString port;
-    int baudRate = 115200;
-    // The user's own initialisation commands (without "AT"); X3 is appended unless present.
-    QString userInit;
-    // A sample format to prefer when the modem offers it (otherwise 16-bit linear, 8-bit
-    // linear, mu-law, A-law in this order).
-    std::optional<modem::SampleFormat> format;
-    // Full duplex (+VTR) when the modem has it; otherwise receive and transmit take turns.
-    bool duplex = true;
-    // Without a new ring for this long an unanswered call is taken as abandoned. Longer than the
-    // longest learned ring interval (13 s), so the program's own pick-up detection, which answers
-    // when the rings stop, always comes first.
-    std::uint32_t ringTimeoutMs = 14000;
-    std::uint32_t commandTimeoutMs = 3000;
-    std::uint32_t dialTimeoutMs = 90000;
-    // While the modem is missing the port is tried this often.
-    std::uint32_t recoveryPollMs = 3000;
-    // Audio sent ahead of real time when a transmit stream starts.
-    std::uint32_t transmitLeadMs = 100;
-    int probeTimeoutMs = 600;
-};
+namespace modem {
+class ByteLink;
+}
 
 class ModemLine final : public LineDevice {
 public:
+    // Over the serial port options.port at options.baudRate.
     ModemLine(EventService& events, WaveService& wave, ModemLineOptions options,
               modem::ModemIdentity identity);
+    ModemLine(EventService& events, WaveService& wave, ModemLineOptions options,
+              modem::ModemIdentity identity, std::unique_ptr<modem::ByteLink> link);
     ~ModemLine() override;
     ModemLine(const ModemLine&) = delete;
     ModemLine& operator=(const ModemLine&) = delete;
@@ -98,19 +86,5 @@ private:
     std::uint32_t waveInId_ = 0;
     std::uint32_t waveOutId_ = 0;
 };
-
-namespace modem {
-// The user's initialisation commands as one command line with X3 (result codes with busy
-// detection) appended unless they already contain it: "M0" gives "ATM0X3", "" gives "ATX3",
-// "+VSD=128,50" gives "AT+VSD=128,50;X3". Anything that is not printable ASCII is removed.
-QByteArray initCommandWithX3(const QString& userInit);
-// A dial string the modem accepts: digits, * # A-D, pauses and modifiers (T P W ! @ ,); blanks,
-// dashes, brackets and everything else removed. Empty when no digit is left.
-QByteArray sanitizeDialString(const QByteArray& address);
-// The +VTS argument for a tone ("[f1,f2,d]" items, d in the modem's time unit) and for digits.
-QByteArray toneArgument(const std::vector<std::uint32_t>& frequenciesHz, std::uint32_t durationMs,
-                        std::uint32_t unitMs);
-QByteArray digitsArgument(const QByteArray& digits, std::uint32_t unitMs);
-} // namespace modem
 
 } // namespace qlnrec::platform

@@ -1,5 +1,6 @@
 #include "platform/modem/modem_provider.h"
 
+#include "platform/modem/byte_link.h"
 #include "platform/modem/modem_probe.h"
 #include "platform/telephony/sim/sim_provider.h"
 
@@ -10,13 +11,19 @@
 namespace qlnrec::platform {
 
 ModemProvider::ModemProvider(const LineProviderContext& context,
-                             std::vector<std::pair<ModemLineOptions, modem::ModemIdentity>> modems)
+                             std::vector<std::pair<ModemLineOptions, modem::ModemIdentity>> modems,
+                             const LinkFactory& makeLink)
 {
     for (auto& [options, identity] : modems) {
         if (static_cast<int>(lines_.size()) >= kMaxLines) {
             break;
         }
-        lines_.push_back(std::make_unique<ModemLine>(context.events, context.wave, options, identity));
+        if (makeLink) {
+            lines_.push_back(std::make_unique<ModemLine>(context.events, context.wave, options, identity,
+                                                         makeLink(options)));
+        } else {
+            lines_.push_back(std::make_unique<ModemLine>(context.events, context.wave, options, identity));
+        }
     }
 }
 

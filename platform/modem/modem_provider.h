@@ -10,6 +10,7 @@
 #include "platform/modem/modem_line.h"
 #include "platform/telephony/line_provider.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,9 +23,13 @@ class ModemProvider final : public LineProvider {
 public:
     static constexpr int kMaxLines = 4;
 
+    // Makes the byte link of a line (the serial port of its options when not given).
+    using LinkFactory = std::function<std::unique_ptr<modem::ByteLink>(const ModemLineOptions& options)>;
+
     // One line per (options, identity) pair.
     ModemProvider(const LineProviderContext& context,
-                  std::vector<std::pair<ModemLineOptions, modem::ModemIdentity>> modems);
+                  std::vector<std::pair<ModemLineOptions, modem::ModemIdentity>> modems,
+                  const LinkFactory& makeLink = {});
     ~ModemProvider() override;
 
     QString name() const override { return QStringLiteral("modem"); }

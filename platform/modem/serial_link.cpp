@@ -1,5 +1,6 @@
 #include "platform/modem/serial_link.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QSerialPort>
 #include <QThread>
@@ -127,8 +128,8 @@ private:
         port_ = nullptr;
         shared_->open = false;
         post([text](const Handlers& h) {
-            if (h.error) {
-                h.error(text);
+            if (h.lost) {
+                h.lost(text);
             }
         });
     }
@@ -157,7 +158,8 @@ private:
     std::uint64_t generation_ = 0;
 };
 
-SerialLink::SerialLink(EventService& events) : events_(events), shared_(std::make_shared<Shared>())
+SerialLink::SerialLink(EventService& events, QString path, int baudRate)
+    : events_(events), path_(std::move(path)), baudRate_(baudRate), shared_(std::make_shared<Shared>())
 {
     thread_ = std::make_unique<Thread>();
     thread_->setObjectName(QStringLiteral("modem serial"));
@@ -176,8 +178,10 @@ SerialLink::~SerialLink()
     thread_->wait();
 }
 
-SerialLink::OpenResult SerialLink::open(const QString& path, int baudRate, Handlers handlers, QString* error)
+SerialLink::OpenResult SerialLink::open(Handlers handlers, QString* error)
 {
+    const QString path = path_;
+    const int baudRate = baudRate_;
     const std::uint64_t generation = ++shared_->generation;
     {
         std::lock_guard lock(shared_->mutex);
@@ -215,6 +219,15 @@ void SerialLink::close(const QList<QByteArray>& farewell)
     ++shared_->generation;
     QMetaObject::invokeMethod(
         worker_, [w = worker_, farewell] { w->closePort(farewell); }, Qt::BlockingQueuedConnection);
+}
+
+bool SerialLink::fitsWideAudio() const
+{
+    const QString target = QFileInfo(path_).canonicalFilePath();
+    const QString name = QFileInfo(target.isEmpty() ? path_ : target).fileName();
+    const bool rateLimited =
+        name.startsWith(QLatin1String("ttyS")) || name.startsWith(QLatin1String("ttyUSB"));
+    return !rateLimited || baudRate_ >= 230400;
 }
 
 } // namespace qlnrec::platform::modem

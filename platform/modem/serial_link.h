@@ -4,40 +4,35 @@
 // the EventService; writes travel the other way as queued calls. Stale messages of an earlier
 // opening are dropped.
 #include "platform/core/event_service.h"
+#include "platform/modem/byte_link.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
-
-#include <functional>
 #include <memory>
 
 namespace qlnrec::platform::modem {
 
-class SerialLink {
+class SerialLink final : public ByteLink {
 public:
-    enum class OpenResult { Opened, Missing, Busy, Failed };
-    struct Handlers {
-        std::function<void(const QByteArray& bytes)> data; // GUI thread
-        std::function<void(const QString& error)> error;   // GUI thread; the port is closed then
-    };
-
-    explicit SerialLink(EventService& events);
-    ~SerialLink();
+    SerialLink(EventService& events, QString path, int baudRate);
+    ~SerialLink() override;
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
 
     // Opens the port raw 8N1 without flow control (waits for the port thread).
-    OpenResult open(const QString& path, int baudRate, Handlers handlers, QString* error);
-    bool isOpen() const;
-    void write(const QByteArray& bytes);
+    OpenResult open(Handlers handlers, QString* error) override;
+    bool isOpen() const override;
+    void write(const QByteArray& bytes) override;
     // Writes `farewell` (each waiting briefly for the modem's answer), then closes the port.
-    void close(const QList<QByteArray>& farewell = {});
+    void close(const QList<QByteArray>& farewell = {}) override;
+    // A real UART (ttyS, ttyUSB) carries 16-bit audio only from 230400 baud on; USB CDC modems
+    // (ttyACM) and pseudo-terminals ignore the nominal rate.
+    bool fitsWideAudio() const override;
 
 private:
     class Worker;
     struct Shared;
     EventService& events_;
+    QString path_;
+    int baudRate_;
     std::shared_ptr<Shared> shared_;
     class Thread;
     std::unique_ptr<Thread> thread_;
