@@ -1,4 +1,4 @@
-#include "tests/modem/modem_test_rig.h"
+#include "tests/platform/modem/modem_test_rig.h"
 
 #include "tests/support/temp_home.h"
 

@@ -8,9 +8,9 @@
 #include "platform/modem/modem_probe.h"
 #include "platform/modem/modem_provider.h"
 #include "platform/modem/voice_format.h"
-#include "tests/modem/modem_fuzz_entry.h"
-#include "tests/modem/modemsim/sim_audio.h"
-#include "tests/modem/modemsim/sim_family.h"
+#include "tests/platform/modem/modem_fuzz_entry.h"
+#include "tests/platform/modem/modemsim/sim_audio.h"
+#include "tests/platform/modem/modemsim/sim_family.h"
 
 #include <QRandomGenerator>
 

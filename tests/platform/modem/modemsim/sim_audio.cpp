@@ -1,4 +1,4 @@
-#include "tests/modem/modemsim/sim_audio.h"
+#include "tests/platform/modem/modemsim/sim_audio.h"
 
 #include <array>
 #include <cstdlib>

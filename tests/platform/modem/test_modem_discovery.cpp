@@ -1,7 +1,7 @@
 // Finding modems and building lines from the lines setting: a modem beside a simulated line,
 // "auto" with a modem named in the environment and without any, a data modem that offers no
 // voice, and the modem's silence reports, which count only while the line listens.
-#include "tests/modem/modem_test_rig.h"
+#include "tests/platform/modem/modem_test_rig.h"
 
 #include "platform/core/qt_event_service.h"
 #include "platform/modem/modem_probe.h"

@@ -1,4 +1,4 @@
-#include "tests/modem/modem_fuzz_entry.h"
+#include "tests/platform/modem/modem_fuzz_entry.h"
 
 #include "platform/core/virtual_event_service.h"
 #include "platform/modem/at_response.h"

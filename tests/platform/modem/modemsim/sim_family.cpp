@@ -1,4 +1,4 @@
-#include "tests/modem/modemsim/sim_family.h"
+#include "tests/platform/modem/modemsim/sim_family.h"
 
 namespace qlnrec::modemsim {
 

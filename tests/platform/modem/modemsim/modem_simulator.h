@@ -1,12 +1,14 @@
 #pragma once
-// A voice modem played over a pseudo-terminal. The program opens the terminal's slave side (by a
-// stable symbolic link, so a modem that is "unplugged" and "plugged in" again reappears under the
-// same name) and talks AT commands to it; the simulator answers as one chipset family would,
-// rings, sends caller ID, streams far-end audio with <DLE> shielding, records what the program
-// transmits, reports touch tones and hang-up notices and answers dialled calls.
+// A simulated voice modem (SimModem) where the program can reach it. Over a pseudo-terminal the
+// program opens the terminal's slave side (by a stable symbolic link, so a modem that is
+// "unplugged" and "plugged in" again reappears under the same name) and the modem runs on its
+// own thread in real time. Inside the process it is wired to the line's byte link and runs in
+// the event service's (virtual) time.
 //
-// The simulator runs on its own thread; every public function may be called from any thread.
-#include "tests/modem/modemsim/sim_family.h"
+// Every public function may be called from any thread.
+#include "platform/core/event_service.h"
+#include "tests/platform/modem/modemsim/sim_family.h"
+#include "tests/platform/modem/modemsim/sim_modem.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,25 +21,29 @@
 
 namespace qlnrec::modemsim {
 
-struct SimCallerId {
-    QByteArray date = "1207"; // MMDD; empty leaves the line out
-    QByteArray time = "1405"; // HHMM; empty leaves the line out
-    QByteArray number;        // digits, "P" or "O"; empty leaves the line out
-    QByteArray name;          // empty leaves the line out
-    QByteArray message;       // a MESG line when not empty
-};
-
 class ModemSimulator {
 public:
-    // linkPath: where the symbolic link to the terminal goes (a temporary folder by default).
+    // Over a pseudo-terminal; linkPath: where the symbolic link to the terminal goes (a
+    // temporary folder by default).
     explicit ModemSimulator(SimFamily family, QString linkPath = {});
+    // Inside the process: its clock and timers are those of `events`; attach() wires it.
+    ModemSimulator(SimFamily family, platform::EventService& events);
     ~ModemSimulator();
     ModemSimulator(const ModemSimulator&) = delete;
     ModemSimulator& operator=(const ModemSimulator&) = delete;
 
     bool start(QString* error = nullptr);
-    QString portPath() const;     // the symbolic link
-    QString terminalPath() const; // the current /dev/pts/N
+    QString portPath() const;     // the symbolic link ("" inside the process)
+    QString terminalPath() const; // the current /dev/pts/N ("" inside the process)
+
+    // ---- inside the process ----
+    struct Wire {
+        std::function<void(const QByteArray& bytes)> send; // what the modem says
+        std::function<void(bool pluggedIn)> presence;      // unplug() / plugIn()
+    };
+    void attach(Wire wire);
+    // Bytes the program wrote.
+    void receive(const QByteArray& bytes);
     const SimFamily& family() const { return family_; }
 
     // ---- the far end and the line ----
@@ -95,10 +101,13 @@ public:
     // Runs fn on the simulator thread (for one-off scripting).
     void post(std::function<void()> fn);
 
+    class Transport;
+
 private:
-    class Impl;
+    template <typename T> T read(T (SimModem::*query)() const) const;
+
     SimFamily family_;
-    std::unique_ptr<Impl> impl_;
+    std::unique_ptr<Transport> transport_;
 };
 
 } // namespace qlnrec::modemsim

@@ -3,7 +3,7 @@
 // software: how it numbers its +VSM methods, which +VLS label is the telephone line, RING text
 // or <DLE>R, caller-ID layout, DTMF reports, OK or VCON after a stream, buffer-underrun reports,
 // full duplex or not, and the older "#" command set.
-#include "tests/modem/modemsim/sim_audio.h"
+#include "tests/platform/modem/modemsim/sim_audio.h"
 
 #include <QByteArray>
 #include <QList>

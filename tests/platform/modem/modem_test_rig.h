@@ -9,7 +9,7 @@
 #include "platform/telephony/line_platform.h"
 #include "platform/telephony/telephony_service.h"
 #include "platform/wave/wave_service.h"
-#include "tests/modem/modemsim/modem_simulator.h"
+#include "tests/platform/modem/modemsim/modem_simulator.h"
 
 #include <QString>
 

@@ -15,7 +15,7 @@
 //   status                    hook state, stream, format, commands seen
 //   quit
 #include "platform/telephony/sim/wave_file.h"
-#include "tests/modem/modemsim/modem_simulator.h"
+#include "tests/platform/modem/modemsim/modem_simulator.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // caller ID, answer, 30 s of far-end speech captured sample for sample, a prompt recorded sample
 // for sample by the modem, touch tones, a beep, a busy notice; dialled calls with their outcomes;
 // a modem pulled out in the middle of a call and plugged in again; a modem answering garbage.
-#include "tests/modem/modem_test_rig.h"
+#include "tests/platform/modem/modem_test_rig.h"
 
 #include "platform/telephony/sim/wave_file.h"
 #include "platform/telephony/tapi_types.h"

@@ -1,5 +1,5 @@
 // libFuzzer entry for the modem's parsers (built with clang only).
-#include "tests/modem/modem_fuzz_entry.h"
+#include "tests/platform/modem/modem_fuzz_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,30 +1,15 @@
-#include "tests/modem/modemsim/modem_simulator.h"
+#include "tests/platform/modem/modemsim/sim_modem.h"
 
-#include "platform/telephony/sim/wave_file.h"
-
-#include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstring>
-#include <deque>
-#include <fcntl.h>
+#include <algorithm>
+#include <cctype>
+#include <functional>
 #include <map>
-#include <mutex>
-#include <poll.h>
-#include <pty.h>
-#include <termios.h>
-#include <thread>
-#include <unistd.h>
 
 namespace qlnrec::modemsim {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr char kDle = 0x10;
 constexpr char kEtx = 0x03;
@@ -36,198 +21,13 @@ enum class Mode { Command, Receive, Transmit, Duplex, Dialing };
 
 } // namespace
 
-class ModemSimulator::Impl {
-public:
-    explicit Impl(SimFamily fam, QString link) : family(std::move(fam)), linkPath(std::move(link)) {}
-
-    ~Impl() { stop(); }
-
-    // ------------------------------------------------------------------ thread and terminal
-    bool start(QString* error)
-    {
-        if (linkPath.isEmpty()) {
-            tempDir = std::make_unique<QTemporaryDir>();
-            linkPath = tempDir->path() + QStringLiteral("/ttyMODEM0");
-        }
-        if (pipe(wakePipe) != 0) {
-            if (error) {
-                *error = QStringLiteral("pipe failed");
-            }
-            return false;
-        }
-        fcntl(wakePipe[0], F_SETFL, O_NONBLOCK);
-        fcntl(wakePipe[1], F_SETFL, O_NONBLOCK);
-        if (!openTerminal(error)) {
-            return false;
-        }
-        running = true;
-        thread = std::thread([this] { loop(); });
-        return true;
-    }
-
-    void stop()
-    {
-        if (running) {
-            {
-                std::lock_guard lock(mutex);
-                running = false;
-            }
-            wake();
-            thread.join();
-        }
-        closeTerminal();
-        for (int& fd : wakePipe) {
-            if (fd >= 0) {
-                ::close(fd);
-                fd = -1;
-            }
-        }
-        if (!linkPath.isEmpty()) {
-            QFile::remove(linkPath);
-        }
-    }
-
-    bool openTerminal(QString* error)
-    {
-        int m = -1;
-        int s = -1;
-        char name[256] = {};
-        termios raw{};
-        cfmakeraw(&raw);
-        if (openpty(&m, &s, name, &raw, nullptr) != 0) {
-            if (error) {
-                *error =
-                    QStringLiteral("openpty failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-            }
-            return false;
-        }
-        fcntl(m, F_SETFL, O_NONBLOCK);
-        {
-            std::lock_guard lock(mutex);
-            master = m;
-            spareSlave = s; // kept open so the master never sees a hang-up while the program reopens
-            terminal = QString::fromLocal8Bit(name);
-            plugged = true;
-            pending.clear();
-            resetModem();
-        }
-        // Point the link at the new terminal in one step.
-        const QByteArray tmp = QFile::encodeName(linkPath + QStringLiteral(".new"));
-        ::unlink(tmp.constData());
-        if (::symlink(name, tmp.constData()) != 0 ||
-            ::rename(tmp.constData(), QFile::encodeName(linkPath).constData()) != 0) {
-            if (error) {
-                *error = QStringLiteral("cannot link %1").arg(linkPath);
-            }
-            return false;
-        }
-        return true;
-    }
-
-    void closeTerminal()
-    {
-        std::lock_guard lock(mutex);
-        if (master >= 0) {
-            ::close(master);
-            master = -1;
-        }
-        if (spareSlave >= 0) {
-            ::close(spareSlave);
-            spareSlave = -1;
-        }
-        plugged = false;
-        pending.clear();
-    }
-
-    void wake()
-    {
-        if (wakePipe[1] >= 0) {
-            const char c = 1;
-            [[maybe_unused]] const auto n = ::write(wakePipe[1], &c, 1);
-        }
-    }
-
-    void post(std::function<void()> fn)
-    {
-        {
-            std::lock_guard lock(mutex);
-            actions.push_back(std::move(fn));
-        }
-        wake();
-    }
-
-    void runActions()
-    {
-        std::deque<std::function<void()>> todo;
-        {
-            std::lock_guard lock(mutex);
-            todo.swap(actions);
-        }
-        for (auto& fn : todo) {
-            std::lock_guard lock(mutex);
-            fn();
-        }
-    }
-
-    void loop()
-    {
-        for (;;) {
-            int fd = -1;
-            bool wantOut = false;
-            bool hasPending = false;
-            {
-                std::lock_guard lock(mutex);
-                if (!running) {
-                    return;
-                }
-            }
-            runActions();
-            {
-                std::lock_guard lock(mutex);
-                runDue();
-                pumpAudio();
-                flushLocked();
-                fd = master;
-                hasPending = !pending.isEmpty();
-                wantOut = hasPending && Clock::now() >= holdUntil;
-            }
-            pollfd fds[2];
-            int n = 0;
-            fds[n++] = {wakePipe[0], POLLIN, 0};
-            if (fd >= 0) {
-                fds[n++] = {fd, static_cast<short>(POLLIN | (wantOut ? POLLOUT : 0)), 0};
-            }
-            ::poll(fds, static_cast<nfds_t>(n), hasPending && !wantOut ? 2 : 5);
-            if (fds[0].revents & POLLIN) {
-                char buf[64];
-                while (::read(wakePipe[0], buf, sizeof buf) > 0) {
-                }
-            }
-            // What was posted before the program's bytes arrived applies to them.
-            runActions();
-            if (n > 1 && (fds[1].revents & POLLIN)) {
-                char buf[4096];
-                for (;;) {
-                    const ssize_t got = ::read(fd, buf, sizeof buf);
-                    if (got <= 0) {
-                        break;
-                    }
-                    // Anything posted before these bytes were written applies to them.
-                    runActions();
-                    std::lock_guard lock(mutex);
-                    if (fd != master) {
-                        break;
-                    }
-                    input(QByteArray(buf, static_cast<qsizetype>(got)));
-                }
-            }
-        }
-    }
+struct SimModem::Core {
+    explicit Core(SimFamily fam) : family(std::move(fam)) { resetModem(); }
 
     // ------------------------------------------------------------------ output
     void out(const QByteArray& bytes)
     {
-        if (master < 0) {
+        if (!present) {
             return;
         }
         if (static_cast<std::size_t>(pending.size()) + static_cast<std::size_t>(bytes.size()) > kMaxPending) {
@@ -242,47 +42,14 @@ public:
 
     void code(char c) { out(QByteArray{} + kDle + c); }
 
-    void flushLocked()
-    {
-        const auto now = Clock::now();
-        if (now < holdUntil) {
-            return;
-        }
-        while (master >= 0 && !pending.isEmpty()) {
-            // Writes of varying size, now and then ending right after a <DLE> with a short pause,
-            // so the program sees codes split across its reads.
-            qsizetype chunk =
-                std::min<qsizetype>(pending.size(), 64 + QRandomGenerator::global()->bounded(900));
-            bool pause = false;
-            const qsizetype dle = pending.left(chunk).indexOf(kDle);
-            if (splitAtDle && dle >= 0 && now - lastSplit > std::chrono::milliseconds(40) &&
-                QRandomGenerator::global()->bounded(4) == 0) {
-                chunk = dle + 1;
-                pause = true;
-            }
-            const ssize_t written = ::write(master, pending.constData(), static_cast<std::size_t>(chunk));
-            if (written <= 0) {
-                return;
-            }
-            pending.remove(0, written);
-            if (pause && written == chunk) {
-                ++splitsMade;
-                lastSplit = now;
-                holdUntil = now + std::chrono::milliseconds(3);
-                return;
-            }
-        }
-    }
-
     // ------------------------------------------------------------------ scheduling
     void after(int ms, std::function<void()> fn)
     {
-        due.emplace(Clock::now() + std::chrono::milliseconds(ms), std::move(fn));
+        due.emplace(now + static_cast<std::uint64_t>(std::max(0, ms)), std::move(fn));
     }
 
     void runDue()
     {
-        const auto now = Clock::now();
         while (!due.empty() && due.begin()->first <= now) {
             auto fn = std::move(due.begin()->second);
             due.erase(due.begin());
@@ -423,7 +190,7 @@ public:
     void startStream(Mode m)
     {
         mode = m;
-        lastPump = Clock::now();
+        lastPump = now;
         audioCredit = 0;
         silenceCredit = 0;
         ++streams;
@@ -889,8 +656,7 @@ public:
         if (mode != Mode::Receive && mode != Mode::Duplex) {
             return;
         }
-        const auto now = Clock::now();
-        const double seconds = std::chrono::duration<double>(now - lastPump).count();
+        const double seconds = static_cast<double>(now - lastPump) / 1000.0;
         if (seconds < 0.005) {
             return;
         }
@@ -946,23 +712,10 @@ public:
 
     // ------------------------------------------------------------------ state
     SimFamily family;
-    QString linkPath;
-    std::unique_ptr<QTemporaryDir> tempDir;
-    mutable std::mutex mutex;
-    std::thread thread;
-    bool running = false;
-    int wakePipe[2] = {-1, -1};
-    int master = -1;
-    int spareSlave = -1;
-    QString terminal;
-    bool plugged = false;
+    std::uint64_t now = 0;
+    bool present = true; // plugged in: what it says reaches the program
     QByteArray pending;
-    bool splitAtDle = true;
-    Clock::time_point holdUntil;
-    Clock::time_point lastSplit;
-    std::uint64_t splitsMade = 0;
-    std::deque<std::function<void()>> actions;
-    std::multimap<Clock::time_point, std::function<void()>> due;
+    std::multimap<std::uint64_t, std::function<void()>> due;
 
     bool echo = true;
     bool voice = false;
@@ -982,7 +735,7 @@ public:
     std::vector<std::int16_t> farEndQueue;
     double speed = 10.0;
     bool fillSilence = true;
-    Clock::time_point lastPump;
+    std::uint64_t lastPump = 0;
     double audioCredit = 0;
     double silenceCredit = 0;
 
@@ -996,135 +749,114 @@ public:
     int streams = 0;
 };
 
-// ---------------------------------------------------------------------------- public
+SimModem::SimModem(SimFamily family) : core_(std::make_unique<Core>(std::move(family))) {}
 
-ModemSimulator::ModemSimulator(SimFamily family, QString linkPath)
-    : family_(family), impl_(std::make_unique<Impl>(std::move(family), std::move(linkPath)))
+SimModem::~SimModem() = default;
+
+const SimFamily& SimModem::family() const
 {
+    return core_->family;
 }
 
-ModemSimulator::~ModemSimulator() = default;
-
-bool ModemSimulator::start(QString* error)
+void SimModem::input(const QByteArray& bytes)
 {
-    return impl_->start(error);
+    core_->input(bytes);
 }
 
-QString ModemSimulator::portPath() const
+void SimModem::advanceTo(std::uint64_t nowMs)
 {
-    return impl_->linkPath;
+    core_->now = std::max(core_->now, nowMs);
+    core_->runDue();
+    core_->pumpAudio();
 }
 
-QString ModemSimulator::terminalPath() const
+QByteArray& SimModem::output()
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->terminal;
+    return core_->pending;
 }
 
-void ModemSimulator::post(std::function<void()> fn)
+void SimModem::powerOn()
 {
-    impl_->post(std::move(fn));
+    core_->present = true;
+    core_->pending.clear();
+    core_->resetModem();
 }
 
-void ModemSimulator::ring()
+void SimModem::pullOut()
 {
-    post([this] { impl_->ringNow(); });
+    core_->present = false;
+    core_->pending.clear();
 }
 
-void ModemSimulator::sendCallerId(const SimCallerId& id)
+void SimModem::ring()
 {
-    post([this, id] { impl_->callerIdNow(id); });
+    core_->ringNow();
 }
 
-void ModemSimulator::queueFarEndAudio(const std::vector<std::int16_t>& samples)
+void SimModem::sendCallerId(const SimCallerId& id)
 {
-    post([this, samples] {
-        impl_->farEndQueue.insert(impl_->farEndQueue.end(), samples.begin(), samples.end());
-    });
+    core_->callerIdNow(id);
 }
 
-bool ModemSimulator::queueFarEndWav(const QString& path, QString* error)
+void SimModem::queueFarEndAudio(const std::vector<std::int16_t>& samples)
 {
-    std::vector<std::int16_t> samples;
-    if (!qlnrec::platform::readWaveFileAs8kMono(path, samples, error)) {
-        return false;
-    }
-    queueFarEndAudio(samples);
-    return true;
+    core_->farEndQueue.insert(core_->farEndQueue.end(), samples.begin(), samples.end());
 }
 
-void ModemSimulator::setAudioSpeed(double speed)
+void SimModem::setAudioSpeed(double speed)
 {
-    post([this, speed] { impl_->speed = speed; });
+    core_->speed = speed;
 }
 
-void ModemSimulator::setFillSilence(bool on)
+void SimModem::setFillSilence(bool on)
 {
-    post([this, on] { impl_->fillSilence = on; });
+    core_->fillSilence = on;
 }
 
-void ModemSimulator::sendDtmf(const QByteArray& digits)
+void SimModem::sendDtmf(const QByteArray& digits)
 {
-    post([this, digits] { impl_->dtmfNow(digits); });
+    core_->dtmfNow(digits);
 }
 
-void ModemSimulator::sendNotice(char c)
+void SimModem::sendNotice(char c)
 {
-    post([this, c] { impl_->code(c); });
+    core_->code(c);
 }
 
-void ModemSimulator::setDialOutcome(const QByteArray& result, int delayMs)
+void SimModem::setDialOutcome(const QByteArray& result, int delayMs)
 {
-    post([this, result, delayMs] {
-        impl_->dialOutcome = result;
-        impl_->dialDelayMs = delayMs;
-    });
+    core_->dialOutcome = result;
+    core_->dialDelayMs = delayMs;
 }
 
-void ModemSimulator::setGarbage(bool on)
+void SimModem::setGarbage(bool on)
 {
-    post([this, on] { impl_->garbage = on; });
+    core_->garbage = on;
 }
 
-void ModemSimulator::sendRaw(const QByteArray& bytes)
+void SimModem::sendRaw(const QByteArray& bytes)
 {
-    post([this, bytes] { impl_->out(bytes); });
+    core_->out(bytes);
 }
 
-void ModemSimulator::unplug()
+void SimModem::setToneTimeScale(double scale)
 {
-    impl_->closeTerminal();
-    impl_->wake();
+    core_->toneTimeScale = scale;
 }
 
-bool ModemSimulator::plugIn(QString* error)
+bool SimModem::offHook() const
 {
-    const bool ok = impl_->openTerminal(error);
-    impl_->wake();
-    return ok;
+    return core_->offHook;
 }
 
-void ModemSimulator::setToneTimeScale(double scale)
+bool SimModem::voiceClass() const
 {
-    post([this, scale] { impl_->toneTimeScale = scale; });
+    return core_->voice;
 }
 
-bool ModemSimulator::offHook() const
+QString SimModem::streamState() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->offHook;
-}
-
-bool ModemSimulator::voiceClass() const
-{
-    std::lock_guard lock(impl_->mutex);
-    return impl_->voice;
-}
-
-QString ModemSimulator::streamState() const
-{
-    std::lock_guard lock(impl_->mutex);
-    switch (impl_->mode) {
+    switch (core_->mode) {
     case Mode::Command:
         return QStringLiteral("command");
     case Mode::Receive:
@@ -1139,28 +871,24 @@ QString ModemSimulator::streamState() const
     return {};
 }
 
-SimFormat ModemSimulator::format() const
+SimFormat SimModem::format() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->format;
+    return core_->format;
 }
 
-int ModemSimulator::formatCode() const
+int SimModem::formatCode() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->formatCode;
+    return core_->formatCode;
 }
 
-QList<QByteArray> ModemSimulator::commands() const
+QList<QByteArray> SimModem::commands() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->commands;
+    return core_->commands;
 }
 
-bool ModemSimulator::sawCommand(const QByteArray& prefix) const
+bool SimModem::sawCommand(const QByteArray& prefix) const
 {
-    std::lock_guard lock(impl_->mutex);
-    for (const QByteArray& c : impl_->commands) {
+    for (const QByteArray& c : core_->commands) {
         if (c.toUpper().startsWith(prefix.toUpper())) {
             return true;
         }
@@ -1168,84 +896,66 @@ bool ModemSimulator::sawCommand(const QByteArray& prefix) const
     return false;
 }
 
-QList<QByteArray> ModemSimulator::dialled() const
+QList<QByteArray> SimModem::dialled() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->dialled;
+    return core_->dialled;
 }
 
-QList<QByteArray> ModemSimulator::tones() const
+QList<QByteArray> SimModem::tones() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->tones;
+    return core_->tones;
 }
 
-QByteArray ModemSimulator::transmittedBytes() const
+QByteArray SimModem::transmittedBytes() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->transmitted;
+    return core_->transmitted;
 }
 
-std::vector<std::int16_t> ModemSimulator::transmitted() const
+std::vector<std::int16_t> SimModem::transmitted() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return simDecode(impl_->format, impl_->transmitted);
+    return simDecode(core_->format, core_->transmitted);
 }
 
-void ModemSimulator::clearTransmitted()
+void SimModem::clearTransmitted()
 {
-    std::lock_guard lock(impl_->mutex);
     // Whole samples only, so what follows stays aligned.
-    const qsizetype width = simBytesPerSample(impl_->format);
-    impl_->transmitted.remove(0, impl_->transmitted.size() - impl_->transmitted.size() % width);
+    const qsizetype width = simBytesPerSample(core_->format);
+    core_->transmitted.remove(0, core_->transmitted.size() - core_->transmitted.size() % width);
 }
 
-QByteArray ModemSimulator::farEndSentBytes() const
+QByteArray SimModem::farEndSentBytes() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->farEndSent;
+    return core_->farEndSent;
 }
 
-std::vector<std::int16_t> ModemSimulator::farEndSent() const
+std::vector<std::int16_t> SimModem::farEndSent() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return simDecode(impl_->format, impl_->farEndSent);
+    return simDecode(core_->format, core_->farEndSent);
 }
 
-std::size_t ModemSimulator::farEndSentSamples() const
+std::size_t SimModem::farEndSentSamples() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return static_cast<std::size_t>(impl_->farEndSent.size() / simBytesPerSample(impl_->format));
+    return static_cast<std::size_t>(core_->farEndSent.size() / simBytesPerSample(core_->format));
 }
 
-bool ModemSimulator::farEndQueueEmpty() const
+bool SimModem::farEndQueueEmpty() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->farEndQueue.empty();
+    return core_->farEndQueue.empty();
 }
 
-std::uint64_t ModemSimulator::dataDleSent() const
+std::uint64_t SimModem::dataDleSent() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->dataDle;
+    return core_->dataDle;
 }
 
-std::uint64_t ModemSimulator::compactDleSent() const
+std::uint64_t SimModem::compactDleSent() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->compactDle;
+    return core_->compactDle;
 }
 
-int ModemSimulator::streamsStarted() const
+int SimModem::streamsStarted() const
 {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->streams;
-}
-
-bool ModemSimulator::pluggedIn() const
-{
-    std::lock_guard lock(impl_->mutex);
-    return impl_->plugged;
+    return core_->streams;
 }
 
 } // namespace qlnrec::modemsim
