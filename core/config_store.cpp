@@ -69,6 +69,35 @@ bool ConfigStore::contains(const QString& section, const QString& key) const
     return store_.contains(section, key);
 }
 
+QString ConfigStore::get(const SettingKey& key) const
+{
+    return getSetting(key.section, key.key, key.absentValue());
+}
+
+double ConfigStore::getNumber(const SettingKey& key) const
+{
+    return getNumber(key.section, key.key, key.absentValue());
+}
+
+int ConfigStore::getInt(const SettingKey& key) const
+{
+    return getInt(key.section, key.key, key.absentValue());
+}
+
+bool ConfigStore::contains(const SettingKey& key) const
+{
+    return contains(key.section, key.key);
+}
+
+bool ConfigStore::save(const SettingKey& key, const QString& value)
+{
+    if (key.journaled) {
+        return saveSettingLogged(key.section, key.key, value);
+    }
+    saveSetting(key.section, key.key, value);
+    return true;
+}
+
 void ConfigStore::saveSetting(const QString& section, const QString& key, const QString& value)
 {
     store_.saveSetting(section, key, value);

@@ -1,6 +1,10 @@
 #pragma once
 // The program's view of the settings store: reads with defaults and lenient numbers, plain
 // saves, journaled saves (settings.txt in the program folder) and the start-at-login entry.
+// Callers name keys from the settings table (core/settings_table.h); the plain section/key
+// functions remain for code that has not moved to the table yet.
+#include "core/settings_table.h"
+
 #include <QString>
 
 namespace qlnrec::platform {
@@ -37,6 +41,15 @@ public:
     // The numeric value rounded to an int (halves to even), clamped to the int range.
     int getInt(const QString& section, const QString& key, const QString& defaultValue = {}) const;
     bool contains(const QString& section, const QString& key) const;
+
+    // Reads and saves by table entry: an absent key reads as the entry's default, and a save is
+    // journaled exactly when the entry says so. save returns false when a journal line could not
+    // be appended (the value is saved either way).
+    QString get(const SettingKey& key) const;
+    double getNumber(const SettingKey& key) const;
+    int getInt(const SettingKey& key) const;
+    bool contains(const SettingKey& key) const;
+    bool save(const SettingKey& key, const QString& value);
 
     void saveSetting(const QString& section, const QString& key, const QString& value);
     // Saves, then (unless the section is "Data") appends "section@key@value" CR LF to the
