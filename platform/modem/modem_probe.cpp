@@ -16,12 +16,6 @@ namespace {
 constexpr int kSliceMs = 50;
 constexpr qsizetype kMaxAnswerBytes = 4096;
 
-struct ProbeReply {
-    ResultCode result = ResultCode::None;
-    QList<QByteArray> lines;
-    bool ok() const { return result == ResultCode::Ok; }
-};
-
 QString printable(const QString& text, int maxChars)
 {
     QString out;
@@ -42,19 +36,16 @@ QString printable(const QString& text, int maxChars)
 // until answerTimeoutMs pass without a byte, or until the answer grows implausibly long.
 ProbeReply ask(QSerialPort& port, const QByteArray& command, int answerTimeoutMs, const EventService* clock)
 {
-    ProbeReply reply;
     const std::uint32_t startMs = clock ? clock->timeGetTime() : 0;
     const auto overdue = [&] {
         return clock && clock->timeGetTime() - startMs > static_cast<std::uint32_t>(3 * answerTimeoutMs);
     };
     port.write(command + '\r');
     port.waitForBytesWritten(answerTimeoutMs);
-    DleDecoder decoder;
-    LineAssembler assembler;
+    ProbeAnswer answer(command);
     qsizetype received = 0;
     int idleMs = 0;
-    bool done = false;
-    while (!done && idleMs < answerTimeoutMs && received < kMaxAnswerBytes && !overdue()) {
+    while (!answer.complete() && idleMs < answerTimeoutMs && received < kMaxAnswerBytes && !overdue()) {
         if (!port.waitForReadyRead(kSliceMs)) {
             idleMs += kSliceMs;
             if (port.error() != QSerialPort::NoError && port.error() != QSerialPort::TimeoutError) {
@@ -65,33 +56,77 @@ ProbeReply ask(QSerialPort& port, const QByteArray& command, int answerTimeoutMs
         idleMs = 0;
         const QByteArray bytes = port.readAll();
         received += bytes.size();
-        decoder.feed(
-            bytes,
-            [&](const char* data, std::size_t size) {
-                for (std::size_t i = 0; i < size && !done; ++i) {
-                    if (!assembler.push(data[i])) {
-                        continue;
-                    }
-                    const QByteArray line = assembler.take().trimmed();
-                    if (line.compare(command, Qt::CaseInsensitive) == 0 || isRingLine(line) ||
-                        isCallerIdLine(line) || isIgnoredReport(line)) {
-                        continue; // echo, or a call arriving during the probe
-                    }
-                    const ResultCode result = classifyResult(line);
-                    if (result != ResultCode::None) {
-                        reply.result = result;
-                        done = true;
-                    } else {
-                        reply.lines.append(line);
-                    }
-                }
-            },
-            [](char) {});
+        answer.feed(bytes);
     }
-    return reply;
+    return answer.reply();
 }
 
 } // namespace
+
+bool ProbeAnswer::feed(const QByteArray& bytes)
+{
+    decoder_.feed(
+        bytes,
+        [&](const char* data, std::size_t size) {
+            for (std::size_t i = 0; i < size && !done_; ++i) {
+                if (!assembler_.push(data[i])) {
+                    continue;
+                }
+                const QByteArray line = assembler_.take().trimmed();
+                if (line.compare(command_, Qt::CaseInsensitive) == 0 || isRingLine(line) ||
+                    isCallerIdLine(line) || isIgnoredReport(line)) {
+                    continue; // echo, or a call arriving during the probe
+                }
+                const ResultCode result = classifyResult(line);
+                if (result != ResultCode::None) {
+                    reply_.result = result;
+                    done_ = true;
+                } else {
+                    reply_.lines.append(line);
+                }
+            }
+        },
+        [](char) {});
+    return done_;
+}
+
+void readIdentity(ModemIdentity& id, const ProbeAsk& ask)
+{
+    ask("ATE0V1");
+    if (const ProbeReply chip = ask("ATI3"); chip.ok()) {
+        id.chip = identificationText(chip.lines);
+    }
+    if (const ProbeReply m = ask("AT+FMI?"); m.ok()) {
+        id.manufacturer = identificationText(m.lines);
+    }
+    if (const ProbeReply m = ask("AT+FMM?"); m.ok()) {
+        id.model = identificationText(m.lines);
+    }
+    if (id.manufacturer.isEmpty() && id.model.isEmpty()) {
+        if (const ProbeReply m = ask("AT+GMI"); m.ok()) {
+            id.manufacturer = identificationText(m.lines);
+        }
+        if (const ProbeReply m = ask("AT+GMM"); m.ok()) {
+            id.model = identificationText(m.lines);
+        }
+    }
+    ProbeReply info = ask("ATI");
+    if (!info.ok()) {
+        info = ask("ATI0"); // Lucent chips refuse plain ATI
+    }
+    if (info.ok()) {
+        id.info = identificationText(info.lines);
+    }
+    if (const ProbeReply classes = ask("AT+FCLASS=?"); classes.ok()) {
+        id.classes = parseClassList(classes.lines);
+        id.voice = id.classes.contains(8);
+    }
+    if (!id.voice) {
+        if (const ProbeReply classes = ask("AT#CLS=?"); classes.ok()) {
+            id.hashVoice = parseClassList(classes.lines).contains(8);
+        }
+    }
+}
 
 QList<int> parseClassList(const QList<QByteArray>& lines)
 {
@@ -246,40 +281,7 @@ ModemIdentity probeModem(const QString& port, int baudRate, int answerTimeoutMs,
         return id;
     }
     id.answered = true;
-    ask(serial, "ATE0V1", answerTimeoutMs);
-    if (const ProbeReply chip = ask(serial, "ATI3", answerTimeoutMs); chip.ok()) {
-        id.chip = identificationText(chip.lines);
-    }
-    if (const ProbeReply m = ask(serial, "AT+FMI?", answerTimeoutMs); m.ok()) {
-        id.manufacturer = identificationText(m.lines);
-    }
-    if (const ProbeReply m = ask(serial, "AT+FMM?", answerTimeoutMs); m.ok()) {
-        id.model = identificationText(m.lines);
-    }
-    if (id.manufacturer.isEmpty() && id.model.isEmpty()) {
-        if (const ProbeReply m = ask(serial, "AT+GMI", answerTimeoutMs); m.ok()) {
-            id.manufacturer = identificationText(m.lines);
-        }
-        if (const ProbeReply m = ask(serial, "AT+GMM", answerTimeoutMs); m.ok()) {
-            id.model = identificationText(m.lines);
-        }
-    }
-    ProbeReply info = ask(serial, "ATI", answerTimeoutMs);
-    if (!info.ok()) {
-        info = ask(serial, "ATI0", answerTimeoutMs); // Lucent chips refuse plain ATI
-    }
-    if (info.ok()) {
-        id.info = identificationText(info.lines);
-    }
-    if (const ProbeReply classes = ask(serial, "AT+FCLASS=?", answerTimeoutMs); classes.ok()) {
-        id.classes = parseClassList(classes.lines);
-        id.voice = id.classes.contains(8);
-    }
-    if (!id.voice) {
-        if (const ProbeReply classes = ask(serial, "AT#CLS=?", answerTimeoutMs); classes.ok()) {
-            id.hashVoice = parseClassList(classes.lines).contains(8);
-        }
-    }
+    readIdentity(id, [&](const QByteArray& command) { return ask(serial, command, answerTimeoutMs); });
     serial.close();
     return id;
 }

@@ -3,6 +3,8 @@
 // offers (voice when "8" is among them). The probe talks to the port directly with short
 // time-outs, so a port without a modem costs well under a second.
 #include "platform/core/event_service.h"
+#include "platform/modem/at_response.h"
+#include "platform/modem/dle_codec.h"
 
 #include <QByteArray>
 #include <QList>
@@ -10,6 +12,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 
 namespace qlnrec::platform::modem {
 
@@ -37,6 +40,36 @@ struct ModemIdentity {
 QList<int> parseClassList(const QList<QByteArray>& lines);
 // The first meaningful line of an identification answer, without a "+FMI:"-style prefix or quotes.
 QString identificationText(const QList<QByteArray>& lines);
+
+// One answer to a probe's question: the information lines and the final result code.
+struct ProbeReply {
+    ResultCode result = ResultCode::None; // None: no final result came
+    QList<QByteArray> lines;
+    bool ok() const { return result == ResultCode::Ok; }
+};
+
+// Reads the answer to `command` as its bytes arrive, without the echo and without the rings and
+// caller ID of a call that comes in meanwhile.
+class ProbeAnswer {
+public:
+    explicit ProbeAnswer(QByteArray command) : command_(std::move(command)) {}
+    // True once the final result code came (bytes after it are ignored).
+    bool feed(const QByteArray& bytes);
+    bool complete() const { return done_; }
+    const ProbeReply& reply() const { return reply_; }
+
+private:
+    QByteArray command_;
+    DleDecoder decoder_;
+    LineAssembler assembler_;
+    ProbeReply reply_;
+    bool done_ = false;
+};
+
+// Asks a modem that answered "AT" who it is and which classes it offers; `ask` sends one
+// command and returns its answer.
+using ProbeAsk = std::function<ProbeReply(const QByteArray& command)>;
+void readIdentity(ModemIdentity& id, const ProbeAsk& ask);
 
 // Probes one port (blocking; for start-up and for an explicitly configured port). With a clock,
 // no command waits longer than three answer time-outs even on a port that chatters without

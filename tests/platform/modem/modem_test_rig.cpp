@@ -1,5 +1,6 @@
 #include "tests/platform/modem/modem_test_rig.h"
 
+#include "platform/core/qt_event_service.h"
 #include "tests/support/temp_home.h"
 
 #include <QCoreApplication>
@@ -30,13 +31,24 @@ bool waitFor(const std::function<bool()>& pred, int hangGuardMs)
     return true;
 }
 
-ModemRig::ModemRig(modemsim::SimFamily family, QString options)
-    : sim_(std::move(family)), options_(std::move(options))
+ModemRig::ModemRig(modemsim::SimFamily family, QString options, SimLink link) : options_(std::move(options))
 {
+    if (link == SimLink::Pty) {
+        events_ = std::make_unique<QtEventService>();
+        sim_ = std::make_unique<modemsim::ModemSimulator>(std::move(family));
+    } else {
+        auto events = std::make_unique<VirtualEventService>();
+        virtual_ = events.get();
+        events_ = std::move(events);
+        sim_ = std::make_unique<modemsim::ModemSimulator>(std::move(family), *events_);
+    }
 }
 
 ModemRig::~ModemRig()
 {
+    if (virtual_) {
+        sim_->attach({}); // the link goes with the platform
+    }
     if (platform_) {
         if (waveIn_) {
             wave().waveInReset(waveIn_);
@@ -60,19 +72,82 @@ ModemLine& ModemRig::line()
     return static_cast<ModemProvider*>(platform_->providers().front().get())->line(0);
 }
 
+bool ModemRig::waitFor(const std::function<bool()>& pred)
+{
+    if (virtual_) {
+        return runVirtualTime(*virtual_, pred, 10 * 60 * 1000);
+    }
+    return test::waitFor(pred);
+}
+
+void ModemRig::advance(std::uint64_t ms)
+{
+    if (virtual_) {
+        virtual_->advance(ms);
+    }
+}
+
+// The "modem" provider over an in-process link to the simulator, which the probe questioned
+// first as it questions a serial port.
+std::unique_ptr<LineProvider> ModemRig::createProvider(const QString& argument,
+                                                       const LineProviderContext& context, QString* error)
+{
+    ModemLineOptions options;
+    if (!parseModemArgument(argument, &options, nullptr, error)) {
+        return nullptr;
+    }
+    options.port = sim_->portPath();
+    modem::ModemIdentity identity;
+    identity.port = options.port;
+    const auto ask = [this](const QByteArray& command) {
+        modem::ProbeAnswer answer(command);
+        sim_->attach({[&answer](const QByteArray& bytes) { answer.feed(bytes); }, {}});
+        sim_->receive(command + '\r');
+        sim_->attach({});
+        return answer.reply();
+    };
+    identity.answered = sim_->pluggedIn() && ask("AT").ok();
+    if (identity.answered) {
+        modem::readIdentity(identity, ask);
+    } else {
+        identity.voice = true; // named explicitly: taken for a voice modem not there yet
+    }
+    std::vector<std::pair<ModemLineOptions, modem::ModemIdentity>> modems;
+    modems.emplace_back(options, identity);
+    return std::make_unique<ModemProvider>(context, std::move(modems), [this](const ModemLineOptions&) {
+        auto link = std::make_unique<modem::InProcessLink>(*events_);
+        modem::InProcessLink* l = link.get();
+        l->setReceiver([this](const QByteArray& bytes) { sim_->receive(bytes); });
+        l->setPresent(sim_->pluggedIn());
+        sim_->attach({[l](const QByteArray& bytes) { l->send(bytes); },
+                      [l](bool present) { l->setPresent(present); }});
+        return link;
+    });
+}
+
 bool ModemRig::start(QString* error, bool modemPresent)
 {
-    if (!sim_.start(error)) {
+    if (!sim_->start(error)) {
         return false;
     }
     if (!modemPresent) {
-        sim_.unplug();
+        sim_->unplug();
     }
-    registerModemProviders();
     WaveServiceOptions waveOptions;
     waveOptions.useSoundCard = false;
-    platform_ = LinePlatform::create(events_, QStringLiteral("modem:") + sim_.portPath() + options_, error,
-                                     waveOptions);
+    if (virtual_) {
+        LineProviderRegistry::instance().add(
+            QStringLiteral("modemsim"),
+            [this](const QString& argument, const LineProviderContext& context, QString* problem) {
+                return createProvider(argument, context, problem);
+            });
+        platform_ =
+            LinePlatform::create(*events_, QStringLiteral("modemsim:") + options_, error, waveOptions);
+    } else {
+        registerModemProviders();
+        platform_ = LinePlatform::create(*events_, QStringLiteral("modem:") + sim_->portPath() + options_,
+                                         error, waveOptions);
+    }
     if (!platform_) {
         return false;
     }

@@ -1,10 +1,15 @@
 #pragma once
-// A simulated modem on a pseudo-terminal with the program's telephony and wave services over it:
-// the rig opens the line the way the program does (lineInitialize, lineOpen, ring notices),
-// records every line message, and captures or plays audio through the line's wave devices.
-// Pseudo-terminals run in real time, so the rig waits by spinning the event loop until what a
-// test expects has happened.
-#include "platform/core/qt_event_service.h"
+// A simulated modem with the program's telephony and wave services over it: the rig opens the
+// line the way the program does (lineInitialize, lineOpen, ring notices), records every line
+// message, and captures or plays audio through the line's wave devices.
+//
+// The modem sits either behind a pseudo-terminal, reached through the real serial port in real
+// time (the rig waits by spinning the event loop until what a test expects has happened), or
+// inside the process on an in-process link, in virtual time (the rig waits by moving the clock to
+// the next timer until it has happened).
+#include "platform/core/event_service.h"
+#include "platform/core/virtual_event_service.h"
+#include "platform/modem/in_process_link.h"
 #include "platform/modem/modem_provider.h"
 #include "platform/telephony/line_platform.h"
 #include "platform/telephony/telephony_service.h"
@@ -36,9 +41,14 @@ struct StatusNotice {
     QString text;
 };
 
+enum class SimLink {
+    Pty,      // the serial port over a pseudo-terminal, real time
+    InProcess // an in-process link, virtual time
+};
+
 class ModemRig {
 public:
-    explicit ModemRig(modemsim::SimFamily family, QString options = {});
+    explicit ModemRig(modemsim::SimFamily family, QString options = {}, SimLink link = SimLink::Pty);
     ~ModemRig();
 
     // Starts the simulator, builds the platform over "modem:<port><options>", opens the line and
@@ -46,10 +56,17 @@ public:
     // before the program starts, and the rig waits for the line to report that.
     bool start(QString* error, bool modemPresent = true);
 
+    // Lets events happen until pred() holds (false if it never does; in virtual time, after ten
+    // virtual minutes).
+    bool waitFor(const std::function<bool()>& pred);
+    // Virtual time only: lets ms pass.
+    void advance(std::uint64_t ms);
+    bool virtualTime() const { return virtual_ != nullptr; }
+
     platform::TelephonyService& tapi() { return platform_->telephony(); }
     platform::WaveService& wave() { return platform_->wave(); }
     platform::ModemLine& line();
-    modemsim::ModemSimulator& sim() { return sim_; }
+    modemsim::ModemSimulator& sim() { return *sim_; }
 
     // ---- messages ----
     const std::vector<LineMessage>& messages() const { return messages_; }
@@ -88,9 +105,13 @@ private:
     void onMessage(std::uint32_t hDevice, std::uint32_t msg, std::uint32_t p1, std::uint32_t p2,
                    std::uint32_t p3);
 
-    modemsim::ModemSimulator sim_;
+    std::unique_ptr<platform::LineProvider>
+    createProvider(const QString& argument, const platform::LineProviderContext& context, QString* error);
+
+    std::unique_ptr<platform::EventService> events_;
+    platform::VirtualEventService* virtual_ = nullptr;
+    std::unique_ptr<modemsim::ModemSimulator> sim_;
     QString options_;
-    platform::QtEventService events_;
     std::unique_ptr<platform::LinePlatform> platform_;
     platform::HLINEAPP app_ = 0;
     platform::HLINE hLine_ = 0;

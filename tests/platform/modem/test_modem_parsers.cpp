@@ -399,7 +399,7 @@ TEST(ModemProbe, ClassListsAndNames)
     id.info = QStringLiteral("56000");
     id.voice = true;
     EXPECT_EQ(id.displayName(), QStringLiteral("CX93001-EIS_V0.2002-V92 on /dev/ttyACM0"));
-    EXPECT_EQ(id.mediaModes(), 4u | 8u | 16u);  // never exactly 20, which reads as voice-less
+    EXPECT_EQ(id.mediaModes(), 4u | 8u | 16u); // never exactly 20, which reads as voice-less
     id.manufacturer = QStringLiteral("U.S. Robotics");
     id.model = QStringLiteral("56K FAX USB");
     EXPECT_EQ(id.description(), QStringLiteral("U.S. Robotics 56K FAX USB"));

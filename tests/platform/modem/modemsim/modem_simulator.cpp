@@ -352,6 +352,8 @@ public:
         flush();
     }
 
+    QString portPath() const override { return QStringLiteral("in-process/") + modem.family().name; }
+
     void attach(ModemSimulator::Wire wire) override
     {
         std::lock_guard lock(mutex);

@@ -33,7 +33,7 @@ public:
     ModemSimulator& operator=(const ModemSimulator&) = delete;
 
     bool start(QString* error = nullptr);
-    QString portPath() const;     // the symbolic link ("" inside the process)
+    QString portPath() const;     // the symbolic link (a name inside the process)
     QString terminalPath() const; // the current /dev/pts/N ("" inside the process)
 
     // ---- inside the process ----
