@@ -161,6 +161,8 @@ public:
         link->close();
         streams.linkLost();
         commander.channel().reset();
+        // Half a caller-ID packet or touch tone of the vanished modem must not leak into the
+        // next call.
         decoder.clear();
         // What was waiting for the modem gets its answer now.
         commander.abandonRunning();

@@ -68,6 +68,9 @@ void ModemRecovery::stop()
     pollTimer_.setEnabled(false);
     failed_ = false;
     recovering_ = false;
+    // A queued check died with the closed line's operations.
+    healthCheckQueued_ = false;
+    garbageLines_ = 0;
 }
 
 void ModemRecovery::garbage(bool ready)

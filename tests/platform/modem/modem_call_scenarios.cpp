@@ -37,7 +37,7 @@ std::string caseName(const ::testing::TestParamInfo<FamilyCase>& info)
     return info.param.name;
 }
 
-static QByteArray callerIdText(TelephonyService& tapi, HCALL call, std::uint32_t* flags, QByteArray* name)
+QByteArray callerIdText(TelephonyService& tapi, HCALL call, std::uint32_t* flags, QByteArray* name)
 {
     std::vector<unsigned char> buffer(2297, 0);
     setTapiDword(buffer.data(), 0, 2297);

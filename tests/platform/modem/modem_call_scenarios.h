@@ -28,6 +28,10 @@ extern const std::vector<FamilyCase> kFamilies;
 void PrintTo(const FamilyCase& c, std::ostream* os);
 std::string caseName(const ::testing::TestParamInfo<FamilyCase>& info);
 
+// The caller's number of a call (and its name and LINECALLPARTYID flags).
+QByteArray callerIdText(platform::TelephonyService& tapi, platform::HCALL call, std::uint32_t* flags,
+                        QByteArray* name);
+
 // Rings twice with caller ID between, answers and waits for the audio stream.
 void ringAndAnswer(ModemRig& rig, const modemsim::SimCallerId& id);
 

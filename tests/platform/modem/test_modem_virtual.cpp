@@ -86,6 +86,31 @@ TEST(ModemFailureInVirtualTime, PulledMidCallTheLineFailsTheCallEndsAndTheModemC
     pulledMidCall(SimLink::InProcess);
 }
 
+TEST(ModemFailureInVirtualTime, CallerIdCutOffByThePulledModemDoesNotLeakIntoTheNextCall)
+{
+    ModemRig rig(qlnrec::modemsim::conexantFamily(), {}, SimLink::InProcess);
+    QString error;
+    ASSERT_TRUE(rig.start(&error)) << qPrintable(error);
+    // A framed caller-ID packet, cut off by the modem going away before its end.
+    rig.sim().sendRaw("\x10X\r\nDATE = 1207\r\nTIME = 1405\r\nNMBR = 5550000\r\n");
+    rig.advance(50);
+    rig.sim().unplug();
+    ASSERT_TRUE(rig.waitFor([&] { return rig.line().failed(); }));
+    ASSERT_TRUE(rig.sim().plugIn(&error)) << qPrintable(error);
+    ASSERT_TRUE(rig.waitFor([&] { return !rig.line().failed() && rig.line().setupInfo().ready; }));
+    // The next call is offered with its own caller.
+    SimCallerId id;
+    id.number = "5551234";
+    ringAndAnswer(rig, id);
+    if (HasFatalFailure()) {
+        return;
+    }
+    std::uint32_t flags = 0;
+    QByteArray name;
+    EXPECT_EQ(callerIdText(rig.tapi(), rig.hCall(), &flags, &name), "5551234");
+    EXPECT_EQ(rig.messageCount(LINE_CALLINFO), 1u);
+}
+
 TEST(ModemFailureInVirtualTime, AModemAnsweringGarbageEndsTheCallAndRecoversWhenSane)
 {
     ModemRig rig(qlnrec::modemsim::usrFamily(), {}, SimLink::InProcess);
