@@ -1,12 +1,12 @@
 #include "app/main_window_loader.h"
 
 #include "app/app_services.h"
-#include "core/config_store.h"
-#include "core/program_folders.h"
 #include "app/forms/frm_main.h"
 #include "app/modal_windows.h"
 #include "app/run_state.h"
 #include "app/startup_parts.h"
+#include "core/config_store.h"
+#include "core/program_folders.h"
 #include "core/strings.h"
 #include "platform/core/event_service.h"
 #include "platform/core/settings_store.h"
@@ -17,19 +17,12 @@
 #include <QGuiApplication>
 #include <QLabel>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <exception>
 
 namespace qlnrec::app {
-
-namespace {
-const QString kConfig = QStringLiteral("Config");
-
-QString lineSection(int line)
-{
-    return QStringLiteral("Line%1").arg(line);
-}
-} // namespace
 
 MainWindowLoader::MainWindowLoader(AppServices& services) : s_(services) {}
 
@@ -75,42 +68,43 @@ void MainWindowLoader::loadCheckBoxes(frmMain& w)
     // Ticking a box runs its click handler, so a stored ticked value is saved (and journaled)
     // again. A box ticked only by its default is not written: a first start leaves the store
     // holding nothing but the language and the program folder until the user agrees.
-    auto tick = [this](QCheckBox* box, const char* key, const char* defaultValue, void (frmMain::*click)(),
+    auto tick = [this](QCheckBox* box, const core::SettingKey& key, void (frmMain::*click)(),
                        frmMain& window) {
-        const QString k = QLatin1String(key);
-        if (s_.config.getNumber(kConfig, k, QLatin1String(defaultValue)) == 0) {
+        if (s_.config.getNumber(key) == 0) {
             return;
         }
         box->setChecked(true);
-        if (s_.config.contains(kConfig, k)) {
+        if (s_.config.contains(key)) {
             (window.*click)();
         }
     };
-    tick(w.chkLegal, "Legal", "0", &frmMain::chkLegal_Click, w);
-    tick(w.chkRingCount, "RingCount", "1", &frmMain::chkRingCount_Click, w);
+    tick(w.chkLegal, core::keys::kLegal, &frmMain::chkLegal_Click, w);
+    tick(w.chkRingCount, core::keys::kRingCount, &frmMain::chkRingCount_Click, w);
 }
 
 void MainWindowLoader::loadRingIntervals()
 {
+    std::array<int, kLineCount> first{};
     for (int line = 0; line < kLineCount; ++line) {
-        const QString section = lineSection(line);
         for (int k = 1; k <= kRingIntervalCount; ++k) {
-            const QString key = QStringLiteral("Param%1").arg(k);
-            int value = s_.config.getInt(section, key, QStringLiteral("6500"));
+            const core::SettingKey key = core::ringInterval(line, k);
+            int value = s_.config.getInt(key);
             if (value > kMaxRingIntervalMs) {
                 value = kMaxRingIntervalMs;
-                s_.config.saveSetting(section, key, QString::number(kMaxRingIntervalMs));
+                s_.config.save(key, QString::number(kMaxRingIntervalMs));
             }
             // A negative interval cannot be waited for; read it like a garbled value.
-            s_.state.ringIntervalsMs[line][k - 1] = value < 0 ? 0 : value;
-            s_.parts.setRingInterval(line, k, s_.state.ringIntervalsMs[line][k - 1]);
+            value = std::max(value, 0);
+            s_.parts.setRingInterval(line, k, value);
+            if (k == 1) {
+                first[static_cast<std::size_t>(line)] = value;
+            }
         }
     }
+    // A line whose first interval is not known keeps its ring timer's design interval.
     for (int line = 0; line < kLineCount; ++line) {
-        const int first = s_.state.ringIntervalsMs[line][0];
-        if (first != 0) {
-            s_.state.ringTimerIntervalMs[line] = static_cast<std::uint32_t>(first);
-            s_.parts.setRingTimerInterval(line, static_cast<std::uint32_t>(first));
+        if (const int interval = first[static_cast<std::size_t>(line)]; interval != 0) {
+            s_.parts.setRingTimerInterval(line, static_cast<std::uint32_t>(interval));
         }
     }
 }
@@ -122,26 +116,23 @@ void MainWindowLoader::checkDeviceChanges()
         if (!deviceText) {
             continue;
         }
-        const QString key = QStringLiteral("Line%1").arg(line);
-        if (s_.config.getSetting(QStringLiteral("Modem"), key) == *deviceText) {
+        const core::SettingKey modem = core::modemDeviceText(line);
+        if (s_.config.get(modem) == *deviceText) {
             continue;
         }
-        s_.config.saveSetting(lineSection(line), QStringLiteral("Param1"), QStringLiteral("6500"));
-        s_.config.saveSetting(lineSection(line), QStringLiteral("Calls"), QStringLiteral("32665"));
-        s_.state.ringIntervalsMs[line][0] = 6500;
-        s_.parts.setRingInterval(line, 1, 6500);
-        s_.config.saveSettingLogged(QStringLiteral("Modem"), key, *deviceText);
+        // The line's learned timing belonged to the old device: back to the defaults.
+        const core::SettingKey first = core::ringInterval(line, 1);
+        const core::SettingKey weight = core::ringWeight(line);
+        s_.config.save(first, first.absentValue());
+        s_.config.save(weight, weight.absentValue());
+        s_.parts.setRingInterval(line, 1, s_.config.getInt(first));
+        s_.config.save(modem, *deviceText);
     }
 }
 
 void MainWindowLoader::loadDetectorSettings()
 {
-    DetectorSettings& d = s_.state.detector;
-    d.silence = s_.config.getInt(kConfig, QStringLiteral("Silence"), QStringLiteral("0"));
-    d.silenceLevel = s_.config.getInt(kConfig, QStringLiteral("SilenceLevel"), QStringLiteral("800"));
-    d.silenceSeconds = s_.config.getInt(kConfig, QStringLiteral("SilenceD"), QStringLiteral("5"));
-    d.fastBusy = s_.config.getInt(kConfig, QStringLiteral("FBS"), QStringLiteral("0"));
-    d.country = s_.config.getInt(kConfig, QStringLiteral("Country"), QStringLiteral("0"));
+    s_.state.detector = core::DetectorSettings::read(s_.config);
 }
 
 LoadResult MainWindowLoader::run(frmMain& w)
@@ -163,7 +154,7 @@ LoadResult MainWindowLoader::run(frmMain& w)
     // 6. The option boxes.
     loadCheckBoxes(w);
     // 7. Where this start found its files.
-    config.saveSetting(kConfig, QStringLiteral("QlnPath"), folder);
+    config.save(core::keys::kProgramPath, folder);
     // 8. Captions and tool tips.
     w.setCaptionsAndTips(s_.strings);
     // 9. The start-up trace.
@@ -204,7 +195,7 @@ LoadResult MainWindowLoader::run(frmMain& w)
     QDir().mkpath(folder + QStringLiteral("/waveFiles"));
     marker("9");
     // 16. First start: the disclaimer, then the setup dialog.
-    if (config.getSetting(kConfig, QStringLiteral("SaveFile")).isEmpty()) {
+    if (config.get(core::keys::kSaveFile).isEmpty()) {
         if (s_.windows.showDisclaimer(&w) == DisclaimerChoice::Exit || s_.lifecycle.shuttingDown) {
             closeSteps();
             return LoadResult::EndProgram;
@@ -222,7 +213,7 @@ LoadResult MainWindowLoader::run(frmMain& w)
     s_.parts.openLines();
     // 20. The recordings folder.
     state.recordingsFolder =
-        core::ProgramFolders::recordingsFolder(config.getSetting(kConfig, QStringLiteral("SaveFile")), folder);
+        core::ProgramFolders::recordingsFolder(config.get(core::keys::kSaveFile), folder);
     // 21. The recordings lists.
     s_.parts.loadRecordingLists();
     // 22. A line whose device changed forgets its learned ring timing.

@@ -1,13 +1,13 @@
 #include "app/startup_routine.h"
 
 #include "app/app_services.h"
-#include "core/config_store.h"
 #include "app/forms/frm_main.h"
 #include "app/forms/frm_splash.h"
 #include "app/main_window_loader.h"
 #include "app/run_state.h"
 #include "app/shutdown.h"
 #include "app/single_instance.h"
+#include "core/config_store.h"
 #include "core/strings.h"
 #include "platform/core/dialog_service.h"
 
@@ -30,11 +30,10 @@ StartupRoutine::Outcome StartupRoutine::start(SingleInstanceGuard& guard,
 
     // 2, 3. The language. From here on a failing journal is not reported.
     s_.config.setStartingUp(true);
-    const QString stored = s_.config.getSetting(QStringLiteral("Config"), QStringLiteral("Language"));
+    const QString stored = s_.config.get(core::keys::kLanguage);
     const bool firstStart = stored.isEmpty();
     if (firstStart) {
-        s_.config.saveSettingLogged(QStringLiteral("Config"), QStringLiteral("Language"),
-                                    QStringLiteral("0"));
+        s_.config.save(core::keys::kLanguage, QStringLiteral("0"));
     }
     const QString language = languageOverride.value_or(stored);
     s_.state.languageOffset = core::Strings::offsetForLanguageSetting(language);

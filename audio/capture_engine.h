@@ -11,6 +11,7 @@
 #include "audio/sigscan_loader.h"
 #include "audio/truespeech_conversion.h"
 #include "audio/wave_layouts.h"
+#include "core/detector_settings.h"
 #include "platform/core/event_service.h"
 #include "platform/wave/wave_service.h"
 #include "telephony/line_state.h"
@@ -33,13 +34,7 @@ inline constexpr std::uint32_t kWriteFileIntervalMs = 1000;
 inline constexpr int kSegments = 11;
 
 // The detector settings, read once at start.
-struct StopTriggerSettings {
-    std::int32_t silence = 0;        // "Silence": 1 stops a recording after a quiet stretch
-    std::int32_t silenceLevel = 800; // "SilenceLevel": Fbs level
-    std::int32_t silenceSeconds = 5; // "SilenceD": quiet blocks that may pass
-    std::int32_t fastBusy = 0;       // "FBS": 1 enables the fast-busy trigger
-    std::int32_t country = 0;        // "Country": Fbs cadence profile
-};
+using StopTriggerSettings = core::DetectorSettings;
 
 struct RecorderSettings {
     OutputFormat outputFormat = OutputFormat::Pcm; // "WaveFileFormat"

@@ -6,6 +6,8 @@
 //
 // Sections and keys are matched without letter case by the store; the table spells each one the
 // way it is written, which is the spelling found in stored files.
+#include "core/line_limits.h"
+
 #include <QList>
 #include <QString>
 
@@ -13,10 +15,6 @@
 
 namespace qlnrec::core {
 
-// Line indexes 0..3: the telephony device id and the index of every per-line value.
-inline constexpr int kLineCount = 4;
-// Learned ring intervals per line: "Param1".."Param6".
-inline constexpr int kRingIntervalCount = 6;
 // Slots of a list section: keys " 0" .. " 49".
 inline constexpr int kListSlotCount = 50;
 

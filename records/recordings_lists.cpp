@@ -3,7 +3,6 @@
 #include "core/config_store.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/settings_store.h"
-#include "platform/core/text_helpers.h"
 
 #include <QFileInfo>
 
@@ -35,7 +34,7 @@ RecordingLists::RecordingLists(core::ConfigStore& config, platform::DialogServic
 
 QString RecordingLists::slotKey(int index)
 {
-    return platform::numberWithSignBlank(index);
+    return core::listSlotKey(index);
 }
 
 void RecordingLists::notify()
@@ -51,13 +50,13 @@ void RecordingLists::LoadRecordingLists()
     unread_.clear();
     recentSelected_ = unreadSelected_ = -1;
     for (int i = 0; i < kCapacity; ++i) {
-        const QString name = config_.getSetting(kRecentSection, slotKey(i));
+        const QString name = config_.get(core::listEntry(core::ListSection::Recent, i));
         if (!name.isEmpty()) {
             recent_.append(name);
         }
     }
     for (int i = 0; i < kCapacity; ++i) {
-        const QString name = config_.getSetting(kUnreadSection, slotKey(i));
+        const QString name = config_.get(core::listEntry(core::ListSection::Unread, i));
         if (!name.isEmpty()) {
             unread_.append(name);
         }
@@ -117,16 +116,16 @@ void RecordingLists::SaveRecordingLists()
     const StoreBatch batch(config_.store());
     for (int i = 0; i < kCapacity; ++i) {
         const QString value = i < recent_.size() ? recent_.at(i) : QString();
-        const QString key = slotKey(i);
-        if (!config_.contains(kRecentSection, key) || config_.getSetting(kRecentSection, key) != value) {
-            config_.saveSettingLogged(kRecentSection, key, value);
+        const core::SettingKey key = core::listEntry(core::ListSection::Recent, i);
+        if (!config_.contains(key) || config_.get(key) != value) {
+            config_.save(key, value);
         }
     }
     for (int i = 0; i < kCapacity; ++i) {
         const QString value = i < unread_.size() ? unread_.at(i) : QString();
-        const QString key = slotKey(i);
-        if (!config_.contains(kUnreadSection, key) || config_.getSetting(kUnreadSection, key) != value) {
-            config_.saveSetting(kUnreadSection, key, value);
+        const core::SettingKey key = core::listEntry(core::ListSection::Unread, i);
+        if (!config_.contains(key) || config_.get(key) != value) {
+            config_.save(key, value);
         }
     }
 }
@@ -138,8 +137,8 @@ void RecordingLists::emptyLists()
     recentSelected_ = unreadSelected_ = -1;
     const StoreBatch batch(config_.store());
     for (int i = 0; i < kCapacity; ++i) {
-        config_.saveSettingLogged(kRecentSection, slotKey(i), QString());
-        config_.saveSetting(kUnreadSection, slotKey(i), QString());
+        config_.save(core::listEntry(core::ListSection::Recent, i), QString());
+        config_.save(core::listEntry(core::ListSection::Unread, i), QString());
     }
     notify();
 }

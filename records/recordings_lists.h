@@ -5,6 +5,8 @@
 //
 // RecordingLists is the plain model with every operation the user has on the lists;
 // RecordingListsBinder (ui/records) ties it to the window's list widgets, label and context menus.
+#include "core/settings_table.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,9 +24,7 @@ namespace qlnrec::records {
 
 class RecordingLists {
 public:
-    static constexpr int kCapacity = 50;
-    static inline const QString kRecentSection = QStringLiteral("Data");
-    static inline const QString kUnreadSection = QStringLiteral("DataUnread");
+    static constexpr int kCapacity = core::kListSlotCount;
 
     // recordingsFolder ends in "/".
     RecordingLists(core::ConfigStore& config, platform::DialogService& dialogs, QString recordingsFolder);

@@ -1,11 +1,11 @@
 #include "telephony/line_manager.h"
 
 #include "core/config_store.h"
+#include "core/status_line.h"
 #include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/text_helpers.h"
 #include "platform/telephony/telephony_service.h"
-#include "core/status_line.h"
 
 #include <array>
 
@@ -85,8 +85,7 @@ bool LineManager::initializeTelephony()
 void LineManager::openConfiguredLines()
 {
     for (int line = 0; line < kLineCount; ++line) {
-        const QString value = c_.config.getSetting(QStringLiteral("Config"),
-                                                   QStringLiteral("Line%1").arg(line), QStringLiteral("0"));
+        const QString value = c_.config.get(core::lineInUse(line));
         if (!lineEnabled(value)) {
             continue;
         }

@@ -2,6 +2,7 @@
 // The per-line call records and the few process-wide values of line control. One LineState
 // lives for the whole run and is handed to every part that works on lines; the audio code keeps
 // its own per-line fields beside it under the same line index.
+#include "core/line_limits.h"
 #include "platform/telephony/tapi_types.h"
 #include "platform/wave/wave_types.h"
 
@@ -13,8 +14,8 @@
 
 namespace qlnrec::telephony {
 
-inline constexpr int kLineCount = 4;
-inline constexpr int kRingIntervalCount = 6;
+using core::kLineCount;
+using core::kRingIntervalCount;
 
 // recordState values, shared by every part that records.
 enum RecordState : std::int32_t {
@@ -84,7 +85,8 @@ struct LineState {
 };
 
 // Settings copied once into the run: five by the setup dialog's load, the fast-busy switch at
-// start. Changes made in the setup dialog take effect at the next start.
+// start. Changes made in the setup dialog take effect at the next start. The keys and their
+// defaults are those of the settings table (core/settings_table.h).
 struct SettingsSnapshot {
     std::int32_t waveFileFormat = 0;      // "WaveFileFormat": 0 PCM, 1 TrueSpeech
     std::int32_t popCallIdEnabled = 0;    // "PopCallID": show the caller-ID popup

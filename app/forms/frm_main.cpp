@@ -2,16 +2,16 @@
 
 #include "app/app_resources.h"
 #include "app/app_services.h"
-#include "core/config_store.h"
 #include "app/forms/image_label.h"
 #include "app/forms/main_layout.h"
 #include "app/forms/panel_painter.h"
 #include "app/modal_windows.h"
 #include "app/shutdown.h"
 #include "app/startup_parts.h"
-#include "core/strings.h"
 #include "app/twips.h"
 #include "app/window_shape.h"
+#include "core/config_store.h"
+#include "core/strings.h"
 #include "records/status_log.h"
 
 #include <QCheckBox>
@@ -282,14 +282,14 @@ void frmMain::freeAreaMouseMove()
 
 void frmMain::chkLegal_Click()
 {
-    services_.config.saveSettingLogged(QStringLiteral("Config"), QStringLiteral("Legal"),
-                                       chkLegal->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    services_.config.save(core::keys::kLegal,
+                          chkLegal->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void frmMain::chkRingCount_Click()
 {
-    services_.config.saveSettingLogged(QStringLiteral("Config"), QStringLiteral("RingCount"),
-                                       chkRingCount->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    services_.config.save(core::keys::kRingCount,
+                          chkRingCount->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void frmMain::centreOnScreen()

@@ -2,6 +2,7 @@
 // the settings it reads and rewrites.
 #include "app/forms/frm_main.h"
 #include "app/main_window_loader.h"
+#include "app/startup_parts.h"
 #include "app_harness.h"
 
 #include <QCheckBox>
@@ -35,6 +36,34 @@ protected:
     AppHarness h;
     frmMain window{h.services};
 };
+
+// What the loader hands to line control: the learned intervals and ring timer settings, and the
+// device text each line reports. Every other part does nothing.
+class RingIntervalParts final : public app::StartupParts {
+public:
+    void setRingInterval(int line, int number, int intervalMs) override
+    {
+        intervals.at(static_cast<std::size_t>(line)).at(static_cast<std::size_t>(number - 1)) = intervalMs;
+    }
+    void setRingTimerInterval(int line, std::uint32_t intervalMs) override
+    {
+        timers.at(static_cast<std::size_t>(line)) = intervalMs;
+    }
+    std::optional<QString> lineDeviceText(int line) const override
+    {
+        return deviceText.at(static_cast<std::size_t>(line));
+    }
+    std::array<std::array<int, app::kRingIntervalCount>, app::kLineCount> intervals{};
+    std::array<std::optional<std::uint32_t>, app::kLineCount> timers{};
+    std::array<std::optional<QString>, app::kLineCount> deviceText{};
+};
+
+// The harness's services with the ring-interval parts in place of the logging ones.
+app::AppServices withParts(const app::AppServices& s, app::StartupParts& parts)
+{
+    return app::AppServices{s.events, s.dialogs, s.shell, s.config,   s.strings,  s.statusLog,
+                            s.state,  s.windows, parts,   s.commands, s.lifecycle};
+}
 
 TEST_F(LoadSequenceTest, StepsRunInOrderWithTheirMarkersWrittenAsTheyHappen)
 {
@@ -127,28 +156,34 @@ TEST_F(LoadSequenceTest, RingIntervalsAreCappedAndWrittenBackAndOnlySetIntervals
     h.store.saveSetting(QStringLiteral("Line3"), QStringLiteral("Param1"), QStringLiteral("garbled"));
     h.store.saveSetting(QStringLiteral("Line3"), QStringLiteral("Param2"), QStringLiteral("-40"));
     h.store.saveSetting(QStringLiteral("Line0"), QStringLiteral("Param6"), QStringLiteral("13000"));
-    ASSERT_EQ(load(), LoadResult::Loaded);
+    RingIntervalParts parts;
+    app::AppServices services = withParts(h.services, parts);
+    MainWindowLoader(services).loadRingIntervals();
 
-    EXPECT_EQ(h.state.ringIntervalsMs[1][2], 13000);
+    EXPECT_EQ(parts.intervals[1][2], 13000);
     EXPECT_EQ(h.store.getSetting(QStringLiteral("Line1"), QStringLiteral("Param3")), QStringLiteral("13000"));
-    EXPECT_EQ(h.state.ringIntervalsMs[1][0], 13000);
+    EXPECT_EQ(parts.intervals[1][0], 13000);
     EXPECT_EQ(h.store.getSetting(QStringLiteral("Line1"), QStringLiteral("Param1")), QStringLiteral("13000"));
-    EXPECT_EQ(h.state.ringIntervalsMs[0][5], 13000);
-    EXPECT_EQ(h.state.ringIntervalsMs[0][1], 6500);
+    EXPECT_EQ(parts.intervals[0][5], 13000);
+    EXPECT_EQ(parts.intervals[0][1], 6500);
     // Defaults are not written; the cap is not journaled.
     EXPECT_FALSE(h.store.contains(QStringLiteral("Line0"), QStringLiteral("Param2")));
     EXPECT_FALSE(h.journal().contains(QStringLiteral("Param")));
 
     // Lines 2 (stored 0) and 3 (garbled, read as 0) keep the ring timer's design interval.
+    EXPECT_EQ(parts.timers[1], 13000U);
+    EXPECT_EQ(parts.timers[0], 6500U);
+    EXPECT_EQ(parts.timers[2], std::nullopt);
+    EXPECT_EQ(parts.timers[3], std::nullopt);
+    // A negative interval cannot be waited for: it reads as 0.
+    EXPECT_EQ(parts.intervals[3][1], 0);
+
+    // The whole load does the same through the program's parts.
+    ASSERT_EQ(load(), LoadResult::Loaded);
     EXPECT_EQ(h.count(QStringLiteral("setRingTimerInterval 1 13000")), 1);
     EXPECT_EQ(h.count(QStringLiteral("setRingTimerInterval 0 6500")), 1);
     EXPECT_EQ(h.log.calls.filter(QStringLiteral("setRingTimerInterval 2")).size(), 0);
     EXPECT_EQ(h.log.calls.filter(QStringLiteral("setRingTimerInterval 3")).size(), 0);
-    EXPECT_EQ(h.state.ringTimerIntervalMs[2], 15000U);
-    EXPECT_EQ(h.state.ringTimerIntervalMs[3], 15000U);
-    EXPECT_EQ(h.state.ringTimerIntervalMs[1], 13000U);
-    // A negative interval cannot be waited for: it reads as 0.
-    EXPECT_EQ(h.state.ringIntervalsMs[3][1], 0);
 }
 
 TEST_F(LoadSequenceTest, ChangedLineDeviceResetsItsRingTimingAndJournalsTheNewText)
@@ -167,12 +202,23 @@ TEST_F(LoadSequenceTest, ChangedLineDeviceResetsItsRingTimingAndJournalsTheNewTe
     EXPECT_EQ(h.store.getSetting(QStringLiteral("Line0"), QStringLiteral("Calls")), QStringLiteral("32665"));
     EXPECT_EQ(h.store.getSetting(QStringLiteral("Modem"), QStringLiteral("Line0")),
               QStringLiteral("New Modem  [28]"));
-    EXPECT_EQ(h.state.ringIntervalsMs[0][0], 6500);
     EXPECT_EQ(h.journal(), QStringLiteral("Modem@Line0@New Modem  [28]\r\n"));
     EXPECT_EQ(h.store.getSetting(QStringLiteral("Line1"), QStringLiteral("Param1")), QStringLiteral("7300"));
-    EXPECT_EQ(h.state.ringIntervalsMs[1][0], 7300);
     // Lines without a setup dialog answer are left alone.
     EXPECT_FALSE(h.store.contains(QStringLiteral("Modem"), QStringLiteral("Line2")));
+
+    // Line control gets the reset interval; an unchanged line keeps its learned one.
+    h.store.saveSetting(QStringLiteral("Modem"), QStringLiteral("Line0"), QStringLiteral("Old Modem  [28]"));
+    h.store.saveSetting(QStringLiteral("Line0"), QStringLiteral("Param1"), QStringLiteral("7200"));
+    RingIntervalParts parts;
+    parts.deviceText = h.parts.deviceText;
+    app::AppServices services = withParts(h.services, parts);
+    MainWindowLoader loader(services);
+    loader.loadRingIntervals();
+    EXPECT_EQ(parts.intervals[0][0], 7200);
+    loader.checkDeviceChanges();
+    EXPECT_EQ(parts.intervals[0][0], 6500);
+    EXPECT_EQ(parts.intervals[1][0], 7300);
 }
 
 TEST_F(LoadSequenceTest, DetectorSettingsAreSnapshotOnceWithTheirDefaults)
