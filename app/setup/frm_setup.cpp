@@ -1,38 +1,14 @@
 #include "app/setup/frm_setup.h"
 
-#include "core/config_store.h"
-#include "app/setup/line_device_text.h"
 #include "core/strings.h"
-#include "platform/core/dialog_service.h"
-#include "platform/core/text_helpers.h"
-#include "platform/telephony/telephony_service.h"
-#include "telephony/line_state.h"
+#include "platform/core/modal_runner.h"
 #include "ui_frm_setup.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
-
-#include <vector>
 
 namespace qlnrec::app {
 
 namespace {
-const QString kConfig = QStringLiteral("Config");
-const QString kTitle = QStringLiteral("Quillon");
-const char* const kCountries[] = {"North America", "Sweden", "United Kingdom", "Australia"};
-
-QString lineKey(int line)
-{
-    return QStringLiteral("Line%1").arg(line);
-}
-
-// A check box shows a stored "0"/"1" value: any nonzero number ticks it.
-bool ticked(const QString& value)
-{
-    return platform::roundHalfEven(platform::leadingNumber(value)) != 0;
-}
-
 // The hourglass while the devices are probed.
 class BusyCursor {
 public:
@@ -44,7 +20,8 @@ public:
 } // namespace
 
 frmSetup::frmSetup(SetupContext& context, SetupDialogOpeners openers, QWidget* parent)
-    : QDialog(parent), c_(context), openers_(std::move(openers)), ui_(std::make_unique<Ui::frmSetup>())
+    : QDialog(parent), strings_(context.strings), model_(context), openers_(std::move(openers)),
+      ui_(std::make_unique<Ui::frmSetup>())
 {
     ui_->setupUi(this);
     Check1 = {ui_->Check1_0, ui_->Check1_1, ui_->Check1_2, ui_->Check1_3};
@@ -76,7 +53,9 @@ frmSetup::frmSetup(SetupContext& context, SetupDialogOpeners openers, QWidget* p
     Frame4 = ui_->Frame4;
     Label1 = ui_->Label1;
 
-    for (const char* country : kCountries) {
+    // Headless runs leave the dialog by Exit.
+    setProperty(platform::kDefaultButtonProperty, QStringLiteral("cmdExit"));
+    for (const char* country : SetupModel::kCountries) {
         comCountry->addItem(QLatin1String(country));
     }
     cmdRings->setEnabled(static_cast<bool>(openers_.ringRules));
@@ -132,13 +111,10 @@ void frmSetup::wireControls()
 
 void frmSetup::setCaptions()
 {
-    const core::Strings& s = c_.strings;
+    const core::Strings& s = strings_;
     setWindowTitle(s.loadText(1009));
     Frame2->setTitle(s.loadText(1068));
     Label1->setText(s.loadText(1069));
-    for (QLineEdit* field : txtLine) {
-        field->setText(s.loadText(1070));
-    }
     ui_->lblRings->setText(s.loadText(1072));
     ui_->lblSaveFile->setText(s.loadText(1074));
     ui_->Frame3->setTitle(s.loadText(1112));
@@ -162,254 +138,91 @@ void frmSetup::setCaptions()
 void frmSetup::Form_Load()
 {
     BusyCursor busy;
-    // 1. Captions.
     setCaptions();
-    // 2.
-    txtSilenceSecond->setText(c_.config.getSetting(kConfig, QStringLiteral("SilenceD"), QStringLiteral("5")));
-    // 3, 4. The line devices; a line without a usable device cannot be chosen.
-    listLineDevices();
-    for (int line = 0; line < 4; ++line) {
-        if (!Check1[static_cast<std::size_t>(line)]->isEnabled()) {
-            c_.config.saveSettingLogged(kConfig, lineKey(line), QStringLiteral("0"));
-        }
-    }
-    // 5 .. 13.
-    loadSettings();
+    model_.load();
+    showFields();
 }
 
-void frmSetup::listLineDevices()
+void frmSetup::showFields()
 {
-    telephony::LineState& lines = c_.lines;
-    lines.mediaMode.fill(0);
-    const int count = std::min(lines.lineDeviceCount, 4);
-    std::vector<unsigned char> caps(kDevCapsSize);
-    for (int device = 0; device < count; ++device) {
-        std::fill(caps.begin(), caps.end(), 0);
-        platform::setTapiDword(caps.data(), 0, kDevCapsSize);
-        QString name;
-        std::uint32_t mediaModes = 0;
-        if (c_.tapi.lineGetDevCaps(lines.lineApp, static_cast<std::uint32_t>(device), lines.lineApiVersion, 0,
-                                   reinterpret_cast<platform::LINEDEVCAPS*>(caps.data())) == 0) {
-            name = lineNameFromDevCaps(caps.data(), caps.size());
-            mediaModes = platform::tapiDword(caps.data(), offsetof(platform::LINEDEVCAPS, dwMediaModes));
-        }
-        const LineDeviceDescription d = describeLineDevice(name, mediaModes, c_.strings);
-        const auto index = static_cast<std::size_t>(device);
-        txtLine[index]->setText(d.text);
-        Check1[index]->setEnabled(d.selectable);
-        if (d.voiceMode != 0) {
-            lines.mediaMode[index] = d.voiceMode;
-        }
+    const SetupFields& f = model_.fields();
+    for (std::size_t line = 0; line < Check1.size(); ++line) {
+        txtLine[line]->setText(f.lineText[line]);
+        Check1[line]->setEnabled(f.lineSelectable[line]);
+        Check1[line]->setChecked(f.lineUsed[line]);
     }
+    txtRings->setText(f.rings);
+    txtSaveFile->setText(f.saveFile);
+    Option1[static_cast<std::size_t>(f.language)]->setChecked(true);
+    Option2[static_cast<std::size_t>(f.waveFileFormat)]->setChecked(true);
+    ChkPopCallId->setChecked(f.popCallId);
+    ChkMinOnStart->setChecked(f.minimizeOnStart);
+    chkAction->setChecked(f.answerManually);
+    chkStartUp->setChecked(f.autoStart);
+    chkSilence->setChecked(f.silence);
+    txtSilenceLevel->setText(f.silenceLevel);
+    txtSilenceSecond->setText(f.silenceSeconds);
+    chkFBS->setChecked(f.fastBusy);
+    comCountry->setCurrentIndex(f.country);
+    chkUnknown->setChecked(f.blockUnknown);
 }
 
-void frmSetup::loadSettings()
+void frmSetup::takeFields()
 {
-    core::ConfigStore& config = c_.config;
-    telephony::SettingsSnapshot& snapshot = c_.settings;
-    auto value = [&config](const char* key, const char* defaultValue) {
-        return config.getSetting(kConfig, QLatin1String(key), QLatin1String(defaultValue));
-    };
-
-    // 5.
-    for (int line = 0; line < 4; ++line) {
-        Check1[static_cast<std::size_t>(line)]->setChecked(
-            ticked(config.getSetting(kConfig, lineKey(line), QStringLiteral("0"))));
+    SetupFields& f = model_.fields();
+    for (std::size_t line = 0; line < Check1.size(); ++line) {
+        f.lineText[line] = txtLine[line]->text();
+        f.lineUsed[line] = Check1[line]->isChecked();
     }
-    // 6.
-    chkSilence->setChecked(ticked(value("Silence", "0")));
-    txtSilenceLevel->setText(value("SilenceLevel", "100"));
-    // 7.
-    const QString rings = config.getSetting(kConfig, QStringLiteral("Rings"));
-    txtRings->setText(rings.isEmpty() ? QStringLiteral("8") : rings);
-    // 8.
-    const QString folder = config.getSetting(kConfig, QStringLiteral("SaveFile"));
-    txtSaveFile->setText(folder.isEmpty() ? c_.programFolder + QStringLiteral("/waveFiles/") : folder);
-    // 9. A language that is not one of the three shows English, as the program then runs.
-    const int language = config.getInt(kConfig, QStringLiteral("Language"));
-    Option1[static_cast<std::size_t>(language >= 0 && language < 3 ? language : 0)]->setChecked(true);
-    // 10.
-    const int format =
-        config.getInt(kConfig, QStringLiteral("WaveFileFormat"), QStringLiteral("0")) == 1 ? 1 : 0;
-    Option2[static_cast<std::size_t>(format)]->setChecked(true);
-    snapshot.waveFileFormat = format;
-    // 11.
-    ChkPopCallId->setChecked(ticked(value("PopCallId", "0")));
-    ChkMinOnStart->setChecked(ticked(value("MinOnStart", "0")));
-    snapshot.popCallIdEnabled = ChkPopCallId->isChecked() ? 1 : 0;
-    snapshot.minimizeOnStart = ChkMinOnStart->isChecked() ? 1 : 0;
-    // 12.
-    snapshot.answerManually = config.getInt(kConfig, QStringLiteral("ActionMan"), QStringLiteral("0"));
-    chkAction->setChecked(snapshot.answerManually != 0);
-    // 13.
-    chkStartUp->setChecked(ticked(value("AutoStart", "0")));
-    chkFBS->setChecked(ticked(value("FBS", "0")));
-    const int country = config.getInt(kConfig, QStringLiteral("Country"), QStringLiteral("0"));
-    comCountry->setCurrentIndex(country >= 0 && country < comCountry->count() ? country : 0);
-    chkUnknown->setChecked(ticked(value("BlockUnknown", "0")));
-    snapshot.blockUnknownEnabled = chkUnknown->isChecked() ? 1 : 0;
+    f.rings = txtRings->text();
+    f.saveFile = txtSaveFile->text();
+    f.language = Option1[2]->isChecked() ? 2 : Option1[1]->isChecked() ? 1 : 0;
+    f.waveFileFormat = Option2[1]->isChecked() ? 1 : 0;
+    f.popCallId = ChkPopCallId->isChecked();
+    f.minimizeOnStart = ChkMinOnStart->isChecked();
+    f.answerManually = chkAction->isChecked();
+    f.autoStart = chkStartUp->isChecked();
+    f.silence = chkSilence->isChecked();
+    f.silenceLevel = txtSilenceLevel->text();
+    f.silenceSeconds = txtSilenceSecond->text();
+    f.fastBusy = chkFBS->isChecked();
+    f.country = comCountry->currentIndex();
+    f.blockUnknown = chkUnknown->isChecked();
 }
 
 void frmSetup::Check1_Click(int line)
 {
-    if (Check1[static_cast<std::size_t>(line)]->isChecked()) {
-        return;
+    if (!Check1[static_cast<std::size_t>(line)]->isChecked()) {
+        model_.lineUnticked(line);
     }
-    // A line taken out of use forgets its learned ring timing.
-    const QString section = lineKey(line);
-    for (int k = 1; k <= 6; ++k) {
-        c_.config.saveSetting(section, QStringLiteral("Param%1").arg(k), QStringLiteral("6500"));
-    }
-    c_.config.saveSetting(section, QStringLiteral("Calls"), QStringLiteral("32665"));
 }
 
 void frmSetup::txtSilenceLevel_LostFocus()
 {
-    const double level = platform::leadingNumber(txtSilenceLevel->text());
-    if (level < kMinSilenceLevel) {
-        txtSilenceLevel->setText(QString::number(kMinSilenceLevel));
-    } else if (level > kMaxSilenceLevel) {
-        txtSilenceLevel->setText(QString::number(kMaxSilenceLevel));
-    }
+    model_.fields().silenceLevel = txtSilenceLevel->text();
+    model_.holdSilenceLevel();
+    txtSilenceLevel->setText(model_.fields().silenceLevel);
 }
 
 void frmSetup::Command6_Click()
 {
-    const QString picked = c_.dialogs.browseFolder(QLatin1String(kFolderPickerTitle), txtSaveFile->text());
-    if (picked.isEmpty()) {
-        return;
+    model_.fields().saveFile = txtSaveFile->text();
+    if (model_.browseFolder()) {
+        txtSaveFile->setText(model_.fields().saveFile);
     }
-    const qsizetype nul = picked.indexOf(QChar(0));
-    txtSaveFile->setText(nul >= 0 ? picked.left(nul) : picked);
-}
-
-void frmSetup::information(int textId)
-{
-    c_.dialogs.messageBox(c_.strings.loadText(textId), kTitle, platform::MessageIcon::Information);
-}
-
-QString frmSetup::checkValue(const QCheckBox* box) const
-{
-    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-bool frmSetup::createFolderPath(const QString& folder, QString* failed)
-{
-    for (qsizetype slash = folder.indexOf(QLatin1Char('/')); slash >= 0;
-         slash = folder.indexOf(QLatin1Char('/'), slash + 1)) {
-        const QString part = folder.left(slash + 1);
-        const QFileInfo info(part);
-        if (info.exists() ? info.isDir() : QDir().mkdir(part)) {
-            continue;
-        }
-        if (failed) {
-            *failed = part;
-        }
-        return false;
-    }
-    return true;
-}
-
-bool frmSetup::saveRecordingsFolder()
-{
-    QString folder = txtSaveFile->text();
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) {
-        folder += QLatin1Char('/');
-        txtSaveFile->setText(folder);
-    }
-    if (folder.isEmpty()) {
-        information(1080);
-        txtSaveFile->setFocus();
-        return false;
-    }
-    if (folder.startsWith(QStringLiteral("~/"))) {
-        folder = QDir::homePath() + folder.mid(1);
-    }
-    // The recordings must land where the user can find them again, and a recording that cannot
-    // be written is lost: a folder that cannot be made or written stops the save here.
-    QString problem;
-    QString failed;
-    if (!QDir::isAbsolutePath(folder)) {
-        problem =
-            QStringLiteral("The folder \"%1\" is not a full path. Please give the whole path, beginning "
-                           "with \"/\".")
-                .arg(folder);
-    } else if (!createFolderPath(folder, &failed)) {
-        problem = QStringLiteral("The folder \"%1\" cannot be created. Please choose another folder for your "
-                                 "wave files.")
-                      .arg(failed);
-    } else if (!QFileInfo(folder).isWritable()) {
-        problem =
-            QStringLiteral("The folder \"%1\" cannot be written to. Please choose another folder for your "
-                           "wave files.")
-                .arg(folder);
-    }
-    if (!problem.isEmpty()) {
-        c_.dialogs.messageBox(problem, kTitle, platform::MessageIcon::Critical);
-        txtSaveFile->setFocus();
-        return false;
-    }
-    txtSaveFile->setText(folder);
-    c_.config.saveSettingLogged(kConfig, QStringLiteral("SaveFile"), folder);
-    return true;
 }
 
 void frmSetup::cmdSave_Click()
 {
-    core::ConfigStore& config = c_.config;
-    auto save = [&config](const char* key, const QString& value) {
-        config.saveSettingLogged(kConfig, QLatin1String(key), value);
-    };
-    // 1.
-    bool anyLine = false;
-    for (const QCheckBox* box : Check1) {
-        anyLine = anyLine || box->isChecked();
-    }
-    if (!anyLine) {
-        information(1078);
-    }
-    // 2.
-    for (int line = 0; line < 4; ++line) {
-        config.saveSettingLogged(kConfig, lineKey(line), checkValue(Check1[static_cast<std::size_t>(line)]));
-    }
-    // 3.
-    if (!saveRecordingsFolder()) {
+    takeFields();
+    const SetupModel::SaveResult result = model_.save();
+    // The save completes the folder and bounds the level; the window shows what was saved.
+    txtSaveFile->setText(model_.fields().saveFile);
+    txtSilenceLevel->setText(model_.fields().silenceLevel);
+    if (result != SetupModel::SaveResult::Saved) {
+        txtSaveFile->setFocus();
         return;
     }
-    // 4.
-    if (!txtRings->text().isEmpty()) {
-        save("Rings", txtRings->text());
-    }
-    // 5, 6.
-    int language = 0;
-    for (int i = 0; i < 3; ++i) {
-        if (Option1[static_cast<std::size_t>(i)]->isChecked()) {
-            language = i;
-        }
-    }
-    save("Language", QString::number(language));
-    save("WaveFileFormat", Option2[1]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    // 7.
-    for (int line = 0; line < 4; ++line) {
-        config.saveSettingLogged(QStringLiteral("Modem"), lineKey(line),
-                                 txtLine[static_cast<std::size_t>(line)]->text());
-    }
-    // 8.
-    save("PopCallID", checkValue(ChkPopCallId));
-    save("MinOnStart", checkValue(ChkMinOnStart));
-    save("ActionMan", checkValue(chkAction));
-    save("AutoStart", checkValue(chkStartUp));
-    config.setAutoStart(chkStartUp->isChecked());
-    // 9. A level typed and saved straight away (Enter) never left the field: bound it here too.
-    txtSilenceLevel_LostFocus();
-    save("Silence", checkValue(chkSilence));
-    save("SilenceLevel", txtSilenceLevel->text());
-    save("SilenceD", txtSilenceSecond->text());
-    save("FBS", checkValue(chkFBS));
-    save("Country", QString::number(std::max(comCountry->currentIndex(), 0)));
-    save("BlockUnknown", checkValue(chkUnknown));
-    // 10, 11. The caller ends the program.
-    information(1081);
     outcome_ = SetupOutcome::Saved;
     accept();
 }

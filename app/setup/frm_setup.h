@@ -3,7 +3,9 @@
 // fills the lines' voice media modes and copies the switches it owns into the settings
 // snapshot; from then on its rings field and line device texts are the live values other parts
 // read. Saving writes every setting and ends the program, so everything is read afresh at the
-// next start.
+// next start. What it does lives in SetupModel; the window shows the model's fields, writes them
+// back before a save and wires its buttons.
+#include "app/setup/setup_model.h"
 #include "app/startup_parts.h"
 
 #include <QDialog>
@@ -25,32 +27,7 @@ namespace Ui {
 class frmSetup;
 }
 
-namespace qlnrec::core {
-class ConfigStore;
-class Strings;
-} // namespace qlnrec::core
-
-namespace qlnrec::platform {
-class DialogService;
-class TelephonyService;
-} // namespace qlnrec::platform
-
-namespace qlnrec::telephony {
-struct LineState;
-struct SettingsSnapshot;
-} // namespace qlnrec::telephony
-
 namespace qlnrec::app {
-
-struct SetupContext {
-    telephony::LineState& lines;
-    telephony::SettingsSnapshot& settings;
-    platform::TelephonyService& tapi;
-    core::ConfigStore& config;
-    const core::Strings& strings;
-    platform::DialogService& dialogs;
-    QString programFolder; // without a trailing "/"
-};
 
 // The dialogs the setup dialog opens. A button whose dialog is not given stays disabled.
 struct SetupDialogOpeners {
@@ -63,18 +40,14 @@ struct SetupDialogOpeners {
 class frmSetup : public QDialog {
     Q_OBJECT
 public:
-    static constexpr std::uint32_t kDevCapsSize = 2241;
-    static constexpr int kMinSilenceLevel = 20;
-    static constexpr int kMaxSilenceLevel = 500;
-    static constexpr const char* kFolderPickerTitle = "Please select your folder: ";
-
     explicit frmSetup(SetupContext& context, SetupDialogOpeners openers = {}, QWidget* parent = nullptr);
     ~frmSetup() override;
 
-    // The load handler: captions, device list, settings, switches into the snapshot.
+    // The load handler: captions, then the model's load shown in the controls.
     void Form_Load();
     // Saved after a successful save; Exited otherwise.
     SetupOutcome outcome() const { return outcome_; }
+    SetupModel& model() { return model_; }
 
     // Event handlers, callable from tests as a click would call them.
     void Check1_Click(int line);
@@ -82,10 +55,6 @@ public:
     void Command6_Click();
     void cmdSave_Click();
     void cmdExit_Click();
-
-    // Creates every missing folder of an absolute path ending in "/", from the root down.
-    // False with the folder that failed in *failed.
-    static bool createFolderPath(const QString& folder, QString* failed);
 
     // Controls, by their names (control arrays by line or option index).
     std::array<QCheckBox*, 4> Check1{};
@@ -121,14 +90,13 @@ public:
 
 private:
     void setCaptions();
-    void listLineDevices();
-    void loadSettings();
     void wireControls();
-    bool saveRecordingsFolder();
-    void information(int textId);
-    QString checkValue(const QCheckBox* box) const;
+    // The model's fields into the controls, and back.
+    void showFields();
+    void takeFields();
 
-    SetupContext& c_;
+    const core::Strings& strings_;
+    SetupModel model_;
     SetupDialogOpeners openers_;
     std::unique_ptr<Ui::frmSetup> ui_;
     SetupOutcome outcome_ = SetupOutcome::Exited;

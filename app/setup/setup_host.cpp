@@ -1,12 +1,45 @@
 #include "app/setup/setup_host.h"
 
+#include "platform/dialogs/modal_runners.h"
+
 #include <QLineEdit>
 
 namespace qlnrec::app {
 
-SetupHost::SetupHost(SetupContext& context) : context_(context) {}
+namespace {
+// Runs a dialog through a plain function (the transitional setDialogRunner).
+class FunctionModalRunner final : public platform::ModalRunner {
+public:
+    explicit FunctionModalRunner(SetupHost::DialogRunner run) : run_(std::move(run)) {}
+    int run(QDialog& dialog) override
+    {
+        run_(dialog);
+        return dialog.result();
+    }
+
+private:
+    SetupHost::DialogRunner run_;
+};
+} // namespace
+
+SetupHost::SetupHost(SetupContext& context, platform::ModalRunner& runner)
+    : context_(context), runner_(&runner)
+{
+}
+
+SetupHost::SetupHost(SetupContext& context)
+    : context_(context), ownRunner_(std::make_unique<platform::WidgetModalRunner>()),
+      runner_(ownRunner_.get())
+{
+}
 
 SetupHost::~SetupHost() = default;
+
+void SetupHost::setDialogRunner(DialogRunner runner)
+{
+    ownRunner_ = std::make_unique<FunctionModalRunner>(std::move(runner));
+    runner_ = ownRunner_.get();
+}
 
 void SetupHost::loadHidden()
 {
@@ -30,11 +63,7 @@ SetupOutcome SetupHost::showModal(QWidget* owner)
         dialog.setParent(owner, dialog.windowFlags() | Qt::Dialog);
     }
     dialog.setWindowModality(Qt::ApplicationModal);
-    if (runner_) {
-        runner_(dialog);
-    } else {
-        dialog.exec();
-    }
+    runner_->run(dialog);
     const SetupOutcome outcome = dialog.outcome();
     unload();
     return outcome;
@@ -57,7 +86,7 @@ QString SetupHost::ringsText()
 
 QString SetupHost::lineDeviceText(int line)
 {
-    if (line < 0 || line >= 4) {
+    if (line < 0 || line >= SetupFields::kLines) {
         return {};
     }
     return form().txtLine[static_cast<std::size_t>(line)]->text();

@@ -9,20 +9,26 @@
 #include <functional>
 #include <memory>
 
+namespace qlnrec::platform {
+class ModalRunner;
+}
+
 namespace qlnrec::app {
 
 class SetupHost {
 public:
-    // Runs a modal dialog and returns when it has closed. The default is QDialog::exec();
-    // headless runs answer at once.
-    using DialogRunner = std::function<void(QDialog& dialog)>;
-
+    // Shows the dialog through runner (not owned; it must outlive the host).
+    SetupHost(SetupContext& context, platform::ModalRunner& runner);
+    // Shows the dialog with QDialog::exec() until setModalRunner names another runner.
     explicit SetupHost(SetupContext& context);
     ~SetupHost();
     SetupHost(const SetupHost&) = delete;
     SetupHost& operator=(const SetupHost&) = delete;
 
-    void setDialogRunner(DialogRunner runner) { runner_ = std::move(runner); }
+    void setModalRunner(platform::ModalRunner& runner) { runner_ = &runner; }
+    // Transitional: a function that runs the dialog, for callers not yet handing a ModalRunner.
+    using DialogRunner = std::function<void(QDialog& dialog)>;
+    void setDialogRunner(DialogRunner runner);
     void setOpeners(SetupDialogOpeners openers) { openers_ = std::move(openers); }
 
     // Loads the dialog without showing it, unless it is loaded already.
@@ -42,7 +48,8 @@ public:
 private:
     SetupContext& context_;
     SetupDialogOpeners openers_;
-    DialogRunner runner_;
+    std::unique_ptr<platform::ModalRunner> ownRunner_;
+    platform::ModalRunner* runner_ = nullptr;
     std::unique_ptr<frmSetup> form_;
 };
 
