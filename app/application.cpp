@@ -1,21 +1,20 @@
 #include "app/application.h"
 
-#include "app/app_services.h"
 #include "app/command_line.h"
-#include "core/config_store.h"
-#include "core/program_folders.h"
 #include "app/demo_scenario.h"
-#include "app/modal_windows.h"
-#include "app/product_parts.h"
+#include "app/program.h"
 #include "app/run_state.h"
 #include "app/signal_watcher.h"
 #include "app/single_instance.h"
 #include "app/startup_routine.h"
+#include "core/config_store.h"
+#include "core/program_folders.h"
 #include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/qt_event_service.h"
 #include "platform/core/settings_store.h"
 #include "platform/core/virtual_event_service.h"
+#include "platform/dialogs/modal_runners.h"
 #include "platform/dialogs/qt_dialog_service.h"
 #include "platform/mci/mci_service.h"
 #include "platform/mci/media_backend.h"
@@ -160,43 +159,26 @@ int runApplication(int argc, char** argv)
 
     platform::SettingsStore store(applicationName, platform::SettingsStore::defaultFilePath(applicationName));
     platform::DesktopShellService shell;
-    core::ConfigStore config(store, programFolder);
-    config.setDialogService(dialogs.get());
-    config.setShellService(&shell, QCoreApplication::applicationFilePath());
-    core::Strings strings;
-    records::StatusLog statusLog(*events, programFolder);
-    statusLog.setShellService(&shell);
-    RunState state;
-    state.programFolder = programFolder;
-    // A modem that stops answering (or comes back) is reported in the status list.
-    for (const auto& provider : lines->providers()) {
-        provider->setStatusListener([&statusLog, &lines](platform::LineDevice* device, bool, const QString& text) {
-            QString prefix;
-            for (std::uint32_t id = 0; id < lines->deviceCount(); ++id) {
-                if (lines->telephony().device(id) == device) {
-                    prefix = QStringLiteral("Line%1 ").arg(id);
-                }
-            }
-            statusLog.addStatusLine(prefix + text);
-        });
-    }
-    std::unique_ptr<ModalWindows> windows;
+    // Modal windows: real ones, or (headless) each answered at once with its default button.
+    std::unique_ptr<platform::ModalRunner> modal;
     if (options.headless()) {
-        windows = std::make_unique<AutoModalWindows>();
+        modal = std::make_unique<platform::AutoModalRunner>();
     } else {
-        windows = std::make_unique<WidgetModalWindows>(strings);
+        modal = std::make_unique<platform::WidgetModalRunner>();
     }
     std::unique_ptr<platform::MediaBackend> mediaBackend = platform::createMediaBackend(*events);
-    ProductParts parts;
-    // The player decodes TrueSpeech recordings through the same built-in driver the recorder uses.
-    platform::MciService mci(*events, *mediaBackend, &parts.acm());
-    parts.setMci(&mci);
-    parts.setLines(lines.get());
-    Lifecycle lifecycle;
-    lifecycle.endProgram = [](int exitCode) { QCoreApplication::exit(exitCode); };
-    AppServices services{*events, *dialogs, shell, config, strings,  statusLog,
-                         state,   *windows, parts, parts,  lifecycle};
-    parts.setServices(&services);
+    Program program(ProgramPlatform{*events,
+                                    *dialogs,
+                                    *modal,
+                                    shell,
+                                    store,
+                                    *lines,
+                                    *mediaBackend,
+                                    programFolder,
+                                    QCoreApplication::applicationFilePath(),
+                                    {},
+                                    [](int exitCode) { QCoreApplication::exit(exitCode); }});
+    Lifecycle& lifecycle = program.lifecycle();
 
     QString runtimeError;
     QString runtimeFolder = core::ProgramFolders::privateTempFolder(applicationName, &runtimeError);
@@ -209,8 +191,7 @@ int runApplication(int argc, char** argv)
     SingleInstanceGuard guard(
         SingleInstanceGuard::lockPathFor(runtimeFolder, applicationName, store.filePath()));
 
-    StartupRoutine startup(services);
-    parts.setMainWindow([&startup] { return startup.mainWindow(); });
+    StartupRoutine& startup = program.startup();
     SignalWatcher signalWatcher([&startup](int) { startup.requestShutdown(); });
 
     // The scenario starts once the main window runs; with --exit-when-done its end ends the program.

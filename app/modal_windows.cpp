@@ -3,52 +3,35 @@
 #include "app/forms/frm_stand_in.h"
 #include "app/forms/frm_tip.h"
 #include "app/forms/frm_whats_new.h"
-
-#include <cstdio>
+#include "platform/core/modal_runner.h"
 
 namespace qlnrec::app {
 
-DisclaimerChoice WidgetModalWindows::showDisclaimer(QWidget* owner)
-{
-    frmTip tip(strings_, owner);
-    tip.exec();
-    return tip.agreed() ? DisclaimerChoice::Agree : DisclaimerChoice::Exit;
-}
-
-void WidgetModalWindows::showWhatsNew(QWidget* owner)
-{
-    frmWhatsNew whatsNew(owner);
-    whatsNew.exec();
-}
-
-void WidgetModalWindows::showStandIn(QWidget* owner, const QString& title, const QString& text)
-{
-    frmStandIn standIn(title, text, owner);
-    standIn.exec();
-}
-
 namespace {
-void note(const char* window, const QString& detail)
+void runWithDefault(platform::ModalRunner& runner, QDialog& dialog, const char* defaultButton)
 {
-    std::fprintf(stderr, "Window %s: %s\n", window, qPrintable(detail));
-    std::fflush(stderr);
+    dialog.setProperty(platform::kDefaultButtonProperty, QLatin1String(defaultButton));
+    runner.run(dialog);
 }
 } // namespace
 
-DisclaimerChoice AutoModalWindows::showDisclaimer(QWidget*)
+DisclaimerChoice RunnerModalWindows::showDisclaimer(QWidget* owner)
 {
-    note("frmTip", QStringLiteral("Agree"));
-    return DisclaimerChoice::Agree;
+    frmTip tip(strings_, owner);
+    runWithDefault(runner_, tip, "cmdAgree");
+    return tip.agreed() ? DisclaimerChoice::Agree : DisclaimerChoice::Exit;
 }
 
-void AutoModalWindows::showWhatsNew(QWidget*)
+void RunnerModalWindows::showWhatsNew(QWidget* owner)
 {
-    note("frmWhatsNew", QStringLiteral("Close"));
+    frmWhatsNew whatsNew(owner);
+    runWithDefault(runner_, whatsNew, "cmdClose");
 }
 
-void AutoModalWindows::showStandIn(QWidget*, const QString& title, const QString&)
+void RunnerModalWindows::showStandIn(QWidget* owner, const QString& title, const QString& text)
 {
-    note("frmStandIn", title + QStringLiteral(": Close"));
+    frmStandIn standIn(title, text, owner);
+    runWithDefault(runner_, standIn, "cmdClose");
 }
 
 } // namespace qlnrec::app

@@ -1,9 +1,13 @@
 #pragma once
 // The small modal windows of the start-up (disclaimer, what's new, stand-ins for dialogs that
-// are not there yet), behind one interface so headless runs and tests never wait on them.
+// are not there yet), behind one interface so the load sequence's tests can log them.
 #include <QString>
 
 class QWidget;
+
+namespace qlnrec::platform {
+class ModalRunner;
+}
 
 namespace qlnrec::core {
 class Strings;
@@ -22,25 +26,21 @@ public:
     virtual void showStandIn(QWidget* owner, const QString& title, const QString& text) = 0;
 };
 
-// The real windows, shown modally.
-class WidgetModalWindows final : public ModalWindows {
+// The windows, run through the program's one modal runner (headless runs press each window's
+// default button: Agree, Close).
+class RunnerModalWindows final : public ModalWindows {
 public:
-    explicit WidgetModalWindows(const core::Strings& strings) : strings_(strings) {}
+    RunnerModalWindows(const core::Strings& strings, platform::ModalRunner& runner)
+        : strings_(strings), runner_(runner)
+    {
+    }
     DisclaimerChoice showDisclaimer(QWidget* owner) override;
     void showWhatsNew(QWidget* owner) override;
     void showStandIn(QWidget* owner, const QString& title, const QString& text) override;
 
 private:
     const core::Strings& strings_;
-};
-
-// Headless runs: every window takes its default button at once and is written to standard
-// error as "Window <name>: <button>".
-class AutoModalWindows final : public ModalWindows {
-public:
-    DisclaimerChoice showDisclaimer(QWidget* owner) override;
-    void showWhatsNew(QWidget* owner) override;
-    void showStandIn(QWidget* owner, const QString& title, const QString& text) override;
+    platform::ModalRunner& runner_;
 };
 
 } // namespace qlnrec::app

@@ -34,6 +34,10 @@ public:
     // Called each time the main window has loaded and is shown.
     void setOnMainWindowShown(std::function<void()> callback) { onMainWindowShown_ = std::move(callback); }
 
+    // The main window and its load sequence on their own, as the splash window's timer shows
+    // them (whole-program tests start here).
+    Outcome loadMainWindow() { return showMainWindow(); }
+
     frmMain* mainWindow() const { return main_.get(); }
     frmSplash* splash() const { return splash_.get(); }
 

@@ -2,87 +2,10 @@
 
 namespace qlnrec::audio {
 
-void RecordingHooks::startRecording(int line)
+void Recorder::startRecording(int line)
 {
-    if (engine_ && telephony::LineState::validLine(line)) {
+    if (telephony::LineState::validLine(line)) {
         engine_->StartRecording(line);
-    }
-}
-
-void RecordingHooks::playGreeting(int line)
-{
-    if (next_) {
-        next_->playGreeting(line);
-    }
-}
-
-void RecordingHooks::playLegal(int line)
-{
-    if (next_) {
-        next_->playLegal(line);
-    }
-}
-
-void RecordingHooks::playDoNotCall(int line)
-{
-    if (next_) {
-        next_->playDoNotCall(line);
-    }
-}
-
-void RecordingHooks::timer3Tick(int line)
-{
-    if (next_) {
-        next_->timer3Tick(line);
-    }
-}
-
-void RecordingHooks::timer4Tick(int line)
-{
-    if (next_) {
-        next_->timer4Tick(line);
-    }
-}
-
-void RecordingHooks::touchToneAction(int line)
-{
-    if (next_) {
-        next_->touchToneAction(line);
-    }
-}
-
-void RecordingHooks::findRingRule(std::int32_t& ringsToAnswer)
-{
-    if (next_) {
-        next_->findRingRule(ringsToAnswer);
-    }
-}
-
-void RecordingHooks::callerIdArrived(platform::HCALL hCall)
-{
-    if (next_) {
-        next_->callerIdArrived(hCall);
-    }
-}
-
-void RecordingHooks::showAnswerButtons(int line)
-{
-    if (next_) {
-        next_->showAnswerButtons(line);
-    }
-}
-
-void RecordingHooks::showPopupModeless()
-{
-    if (next_) {
-        next_->showPopupModeless();
-    }
-}
-
-void RecordingHooks::unloadPopup()
-{
-    if (next_) {
-        next_->unloadPopup();
     }
 }
 

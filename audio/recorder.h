@@ -1,12 +1,11 @@
 #pragma once
 // The recording engine as the program holds it for the run: the TrueSpeech conversion use, the
-// analysis library loader and the capture engine, joined to line control. Line control reaches
-// it through RecordingHooks, which answers startRecording and passes every other hook on to the
-// parts that follow a call (answering sequence, caller ID, popup) when they are plugged in.
+// analysis library loader and the capture engine, joined to line control. It is the call flow's
+// recording role.
 #include "audio/capture_engine.h"
 #include "audio/sigscan_loader.h"
 #include "audio/truespeech_conversion.h"
-#include "telephony/call_flow_hooks.h"
+#include "telephony/call_flow_roles.h"
 #include "telephony/line_system.h"
 
 #include <QStringList>
@@ -16,32 +15,7 @@
 
 namespace qlnrec::audio {
 
-class RecordingHooks final : public telephony::CallFlowHooks {
-public:
-    // next (optional, not owned) receives every hook but startRecording.
-    explicit RecordingHooks(telephony::CallFlowHooks* next = nullptr) : next_(next) {}
-    void setNext(telephony::CallFlowHooks* next) { next_ = next; }
-    void setEngine(CaptureEngine* engine) { engine_ = engine; }
-
-    void startRecording(int line) override;
-    void playGreeting(int line) override;
-    void playLegal(int line) override;
-    void playDoNotCall(int line) override;
-    void timer3Tick(int line) override;
-    void timer4Tick(int line) override;
-    void touchToneAction(int line) override;
-    void findRingRule(std::int32_t& ringsToAnswer) override;
-    void callerIdArrived(platform::HCALL hCall) override;
-    void showAnswerButtons(int line) override;
-    void showPopupModeless() override;
-    void unloadPopup() override;
-
-private:
-    telephony::CallFlowHooks* next_;
-    CaptureEngine* engine_ = nullptr;
-};
-
-class Recorder {
+class Recorder final : public telephony::RecordingRole {
 public:
     struct Services {
         platform::EventService& events;
@@ -60,13 +34,16 @@ public:
     // beside the program). Its one "cannot load" message goes to addStatusLine.
     Recorder(const Services& services, telephony::LineSystem& lines, RecorderSettings settings, Hooks hooks,
              QStringList sigscanCandidates = {});
-    ~Recorder();
+    ~Recorder() override;
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
     CaptureEngine& engine() { return *engine_; }
     TrueSpeechConversion& conversion() { return conversion_; }
     SigScanLoader& sigscan() { return sigscan_; }
+
+    // RecordingRole: capture on the line's "wave/in" device.
+    void startRecording(int line) override;
 
     // The start-up step that looks for the TrueSpeech driver.
     void FindTrueSpeechDriver() { conversion_.FindTrueSpeechDriver(); }

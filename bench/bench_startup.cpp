@@ -1,19 +1,16 @@
 // Start-up time from the start routine to the main window shown (splash time is virtual), with
 // today's daily log holding 0 or 10,000 earlier lines that the status list must show.
-#include "app/app_services.h"
-#include "core/config_store.h"
 #include "app/forms/frm_main.h"
 #include "app/forms/frm_splash.h"
-#include "app/modal_windows.h"
-#include "app/run_state.h"
+#include "app/program.h"
 #include "app/single_instance.h"
-#include "app/startup_parts.h"
-#include "app/startup_routine.h"
-#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/settings_store.h"
 #include "platform/core/virtual_event_service.h"
+#include "platform/dialogs/modal_runners.h"
+#include "platform/mci/null_media_backend.h"
 #include "platform/shell/shell_service.h"
+#include "platform/telephony/line_platform.h"
 #include "records/status_log.h"
 
 #include <QApplication>
@@ -28,30 +25,22 @@ namespace {
 
 using namespace qlnrec;
 
-class QuietWindows final : public app::ModalWindows {
-public:
-    app::DisclaimerChoice showDisclaimer(QWidget*) override { return app::DisclaimerChoice::Agree; }
-    void showWhatsNew(QWidget*) override {}
-    void showStandIn(QWidget*, const QString&, const QString&) override {}
-};
-
-class NoParts final : public app::StartupParts, public app::MainWindowCommands {};
-
-// One start in a fresh home whose day log already holds logLines lines.
+// One start of the whole program (one simulated line, not in use) in a fresh home whose day log
+// already holds logLines lines.
 struct StartEnvironment {
     explicit StartEnvironment(int logLines)
         : programFolder(dir.path() + QStringLiteral("/program")),
           store(QStringLiteral("qlnrec"), dir.path() + QStringLiteral("/config/qlnrec.conf")),
-          config(store, programFolder),
-          statusLog(events, programFolder), services{events, dialogs, shell, config, strings,  statusLog,
-                                                     state,  windows, parts, parts,  lifecycle},
-          guard(dir.path() + QStringLiteral("/qlnrec.lock"))
+          lines(
+              platform::LinePlatform::create(events, QStringLiteral("sim:1"), &linesError, soundCardless())),
+          media(events), guard(dir.path() + QStringLiteral("/qlnrec.lock"))
     {
         QDir().mkpath(programFolder + QStringLiteral("/LogFiles"));
         store.saveSetting(QStringLiteral("Config"), QStringLiteral("Language"), QStringLiteral("0"));
         store.saveSetting(QStringLiteral("Config"), QStringLiteral("SaveFile"),
                           programFolder + QStringLiteral("/waveFiles/"));
-        QFile log(programFolder + QStringLiteral("/LogFiles/26-12-07.txt"));
+        QFile log(programFolder + QStringLiteral("/LogFiles/") +
+                  records::StatusLog::dayFileName(events.currentDateTime().date()));
         log.open(QIODevice::WriteOnly);
         for (int i = 0; i < logLines; ++i) {
             log.write(QStringLiteral("Line%1 CallerID 555%2 Caller Name %3 %4:%5:%6\r\n")
@@ -63,26 +52,29 @@ struct StartEnvironment {
                           .arg(i % 60, 2, 10, QLatin1Char('0'))
                           .toUtf8());
         }
-        state.programFolder = programFolder;
-        statusLog.setShellService(&shell);
+        program = std::make_unique<app::Program>(app::ProgramPlatform{
+            events, dialogs, modal, shell, store, *lines, media, programFolder, {}, {}, [](int) {}});
     }
-    ~StartEnvironment() { statusLog.close(); }
+
+    static platform::WaveServiceOptions soundCardless()
+    {
+        platform::WaveServiceOptions options;
+        options.useSoundCard = false;
+        return options;
+    }
 
     QTemporaryDir dir;
     QString programFolder;
+    QString linesError;
     platform::VirtualEventService events;
     platform::SettingsStore store;
-    core::ConfigStore config;
     platform::ScriptedDialogService dialogs;
+    platform::AutoModalRunner modal{false};
     platform::RecordingShellService shell;
-    core::Strings strings;
-    records::StatusLog statusLog;
-    app::RunState state;
-    QuietWindows windows;
-    NoParts parts;
-    app::Lifecycle lifecycle;
-    app::AppServices services;
+    std::unique_ptr<platform::LinePlatform> lines;
+    platform::NullMediaBackend media;
     app::SingleInstanceGuard guard;
+    std::unique_ptr<app::Program> program;
 };
 
 void BM_StartupToMainWindowShown(benchmark::State& state)
@@ -91,7 +83,7 @@ void BM_StartupToMainWindowShown(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         auto env = std::make_unique<StartEnvironment>(logLines);
-        auto startup = std::make_unique<app::StartupRoutine>(env->services);
+        app::StartupRoutine* startup = &env->program->startup();
         state.ResumeTiming();
 
         startup->start(env->guard);
@@ -104,7 +96,6 @@ void BM_StartupToMainWindowShown(benchmark::State& state)
             startup->mainWindow()->lstStatus->count() != logLines) {
             state.SkipWithError("the main window did not come up with the day's log");
         }
-        startup.reset();
         env.reset();
         state.ResumeTiming();
     }

@@ -1,12 +1,12 @@
 #include "telephony/line_dispatcher.h"
 
 #include "core/config_store.h"
+#include "core/status_line.h"
 #include "core/strings.h"
 #include "platform/core/event_service.h"
 #include "platform/core/text_helpers.h"
 #include "platform/telephony/telephony_service.h"
 #include "platform/wave/wave_service.h"
-#include "core/status_line.h"
 
 #include <algorithm>
 #include <limits>
@@ -38,14 +38,14 @@ QString lineName(int line)
 } // namespace
 
 LineDispatcher::LineDispatcher(LineState& state, LineTimers& timers, LineContext& context,
-                               const SettingsSnapshot& settings, CallFlowHooks& hooks,
+                               const SettingsSnapshot& settings, const CallFlowRoles& roles,
                                const LineControls& controls)
-    : state_(state), timers_(timers), c_(context), settings_(settings), hooks_(hooks), controls_(controls)
+    : state_(state), timers_(timers), c_(context), settings_(settings), roles_(roles), controls_(controls)
 {
     for (int line = 0; line < kLineCount; ++line) {
         LineTimers::at(timers_.Timer1, line).setOnTick([this, line] { Timer1_Timer(line); });
-        LineTimers::at(timers_.Timer3, line).setOnTick([this, line] { hooks_.timer3Tick(line); });
-        LineTimers::at(timers_.Timer4, line).setOnTick([this, line] { hooks_.timer4Tick(line); });
+        LineTimers::at(timers_.Timer3, line).setOnTick([this, line] { roles_.answering->timer3Tick(line); });
+        LineTimers::at(timers_.Timer4, line).setOnTick([this, line] { roles_.answering->timer4Tick(line); });
         LineTimers::at(timers_.timTollSaver, line).setOnTick([this, line] { timTollSaver_Timer(line); });
         LineTimers::at(timers_.timDropCall, line).setOnTick([this, line] { timDropCall_Timer(line); });
     }
@@ -67,7 +67,7 @@ void LineDispatcher::LineCallback(std::uint32_t hDevice, std::uint32_t message, 
     switch (message) {
     case platform::LINE_CALLINFO:
         if (param1 == platform::LINECALLINFOSTATE_CALLERID) {
-            hooks_.callerIdArrived(hDevice);
+            roles_.callerId->callerIdArrived(hDevice);
         }
         break;
     case platform::LINE_CALLSTATE:
@@ -101,7 +101,7 @@ void LineDispatcher::beepFinished(platform::HCALL hCall)
     slot.greetingDue = 1;
     slot.callKind = kCallKindAnswered;
     status(lineName(line) + QStringLiteral(" Starts Recording"));
-    hooks_.startRecording(line);
+    roles_.recording->startRecording(line);
 }
 
 void LineDispatcher::digitReceived(platform::HCALL hCall, std::uint32_t digit)
@@ -175,12 +175,12 @@ void LineDispatcher::offering(platform::HCALL hCall)
 
     state_.ringsToAnswer =
         clampToInt32(platform::roundHalfEven(platform::leadingNumber(controls_.ringsFieldText())));
-    hooks_.findRingRule(state_.ringsToAnswer);
+    roles_.ringRules->findRingRule(state_.ringsToAnswer);
 
     if (settings_.answerManually == 1) {
-        hooks_.showAnswerButtons(line);
+        roles_.popup->showAnswerButtons(line);
         if (slot.ringInterval(1) != 0) {
-            hooks_.showPopupModeless();
+            roles_.popup->showPopupModeless();
         }
         state_.popupCallCount += 1;
     }
@@ -190,12 +190,12 @@ void LineDispatcher::connected(int line)
 {
     LineSlot& slot = state_[line];
     if (slot.blocked == -1) {
-        hooks_.playDoNotCall(line);
+        roles_.answering->playDoNotCall(line);
         return;
     }
     MonitorDigits(line);
     if (slot.greetingDue != 0) {
-        hooks_.playGreeting(line);
+        roles_.answering->playGreeting(line);
         return;
     }
     if (slot.dialOutPending != 0) {
@@ -204,11 +204,11 @@ void LineDispatcher::connected(int line)
         return;
     }
     if (controls_.legalChecked()) {
-        hooks_.playLegal(line);
+        roles_.answering->playLegal(line);
         return;
     }
     slot.callKind = kCallKindMonitored;
-    hooks_.startRecording(line);
+    roles_.recording->startRecording(line);
     status(lineName(line) + c_.strings.loadText(kStartRecordingText));
 }
 
@@ -233,7 +233,7 @@ void LineDispatcher::disconnected(platform::HCALL hCall)
     if (settings_.answerManually == 1) {
         state_.popupCallCount -= 1;
         if (state_.popupCallCount < 1) {
-            hooks_.unloadPopup();
+            roles_.popup->unloadPopup();
         }
     }
 }
@@ -354,7 +354,7 @@ void LineDispatcher::timTollSaver_Timer(int line)
     }
     LineTimers::at(timers_.timTollSaver, line).setEnabled(false);
     slot.dtmfIdleTicks = 0;
-    hooks_.touchToneAction(line);
+    roles_.answering->touchToneAction(line);
     slot.dtmfDigits.clear();
 }
 

@@ -4,8 +4,9 @@
 // call taken on a telephone set on the same line, and the one-call wrappers around the
 // telephony interface that the other parts use.
 #include "platform/telephony/tapi_types.h"
-#include "telephony/call_flow_hooks.h"
+#include "telephony/call_flow_roles.h"
 #include "telephony/line_context.h"
+#include "telephony/line_controls.h"
 #include "telephony/line_state.h"
 #include "telephony/line_timers.h"
 
@@ -23,7 +24,8 @@ public:
     static constexpr std::uint32_t kRingMarginMs = 100;
 
     LineDispatcher(LineState& state, LineTimers& timers, LineContext& context,
-                   const SettingsSnapshot& settings, CallFlowHooks& hooks, const LineControls& controls);
+                   const SettingsSnapshot& settings, const CallFlowRoles& roles,
+                   const LineControls& controls);
 
     // The callback registered with lineInitialize.
     void LineCallback(std::uint32_t hDevice, std::uint32_t message, std::uint32_t instance,
@@ -66,7 +68,7 @@ private:
     LineTimers& timers_;
     LineContext& c_;
     const SettingsSnapshot& settings_;
-    CallFlowHooks& hooks_;
+    const CallFlowRoles& roles_;
     const LineControls& controls_;
     // Count of the ring last seen on each line during its current call (0: none yet). A gap is
     // learned only between two consecutive rings of one call.

@@ -2,8 +2,9 @@
 // Line control as one object: the per-line records, their timers, the settings snapshot, the
 // line manager and the dispatcher, wired so that the telephony interface's messages reach the
 // dispatcher. The program holds one for the run.
-#include "telephony/call_flow_hooks.h"
+#include "telephony/call_flow_roles.h"
 #include "telephony/line_context.h"
+#include "telephony/line_controls.h"
 #include "telephony/line_dispatcher.h"
 #include "telephony/line_manager.h"
 #include "telephony/line_state.h"
@@ -13,8 +14,9 @@ namespace qlnrec::telephony {
 
 class LineSystem {
 public:
-    // hooks and controls must outlive this object.
-    LineSystem(const LineContext& context, CallFlowHooks& hooks, const LineControls& controls);
+    // roles and controls must outlive this object. The roles are read at every call event, so
+    // whoever owns them fills them before the lines open.
+    LineSystem(const LineContext& context, const CallFlowRoles& roles, const LineControls& controls);
     LineSystem(const LineSystem&) = delete;
     LineSystem& operator=(const LineSystem&) = delete;
 
@@ -26,8 +28,10 @@ public:
     const SettingsSnapshot& settings() const { return settings_; }
     LineManager& manager() { return manager_; }
     LineDispatcher& dispatcher() { return dispatcher_; }
+    const CallFlowRoles& roles() const { return roles_; }
 
 private:
+    const CallFlowRoles& roles_;
     LineContext context_;
     LineState state_;
     SettingsSnapshot settings_;

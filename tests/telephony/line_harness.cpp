@@ -4,11 +4,6 @@
 
 namespace qlnrec::test {
 
-void RecordingHooks::touchToneAction(int line)
-{
-    add(QStringLiteral("touchToneAction %1 %2").arg(line).arg(state ? (*state)[line].dtmfDigits : QString()));
-}
-
 LineHarness::LineHarness(const QString& linesSpec)
     : store(QStringLiteral("qlnrec"), home.configFile()), config(store, home.programFolder()),
       statusLog(events, home.programFolder())
@@ -22,7 +17,7 @@ LineHarness::LineHarness(const QString& linesSpec)
     }
     const telephony::LineContext context{
         events, platform->telephony(), platform->wave(), dialogs, config, strings, statusLog};
-    lines = std::make_unique<telephony::LineSystem>(context, hooks, controls);
+    lines = std::make_unique<telephony::LineSystem>(context, roles, controls);
     lines->manager().setEndProgram([this] { ++programEnds; });
     hooks.state = &lines->state();
     for (int line = 0; line < telephony::kLineCount; ++line) {

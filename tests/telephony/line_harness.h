@@ -8,6 +8,7 @@
 #include "platform/telephony/line_platform.h"
 #include "records/status_log.h"
 #include "telephony/line_system.h"
+#include "tests/support/logging_roles.h"
 #include "tests/support/temp_home.h"
 
 #include <QStringList>
@@ -17,38 +18,6 @@
 #include <optional>
 
 namespace qlnrec::test {
-
-class RecordingHooks : public telephony::CallFlowHooks {
-public:
-    void startRecording(int line) override { add(QStringLiteral("startRecording %1").arg(line)); }
-    void playGreeting(int line) override { add(QStringLiteral("playGreeting %1").arg(line)); }
-    void playLegal(int line) override { add(QStringLiteral("playLegal %1").arg(line)); }
-    void playDoNotCall(int line) override { add(QStringLiteral("playDoNotCall %1").arg(line)); }
-    void timer3Tick(int line) override { add(QStringLiteral("timer3Tick %1").arg(line)); }
-    void timer4Tick(int line) override { add(QStringLiteral("timer4Tick %1").arg(line)); }
-    void touchToneAction(int line) override;
-    void findRingRule(std::int32_t& ringsToAnswer) override
-    {
-        add(QStringLiteral("findRingRule"));
-        if (ringRule) {
-            ringsToAnswer = *ringRule;
-        }
-    }
-    void callerIdArrived(platform::HCALL hCall) override
-    {
-        add(QStringLiteral("callerIdArrived %1").arg(hCall));
-    }
-    void showAnswerButtons(int line) override { add(QStringLiteral("showAnswerButtons %1").arg(line)); }
-    void showPopupModeless() override { add(QStringLiteral("showPopupModeless")); }
-    void unloadPopup() override { add(QStringLiteral("unloadPopup")); }
-
-    void add(const QString& call) { calls.append(call); }
-    int count(const QString& call) const { return static_cast<int>(calls.count(call)); }
-
-    QStringList calls;
-    std::optional<std::int32_t> ringRule;
-    telephony::LineState* state = nullptr; // for touchToneAction's view of the digits
-};
 
 class LineHarness {
 public:
@@ -91,7 +60,8 @@ public:
     core::Strings strings;
     records::StatusLog statusLog;
     std::unique_ptr<platform::LinePlatform> platform;
-    RecordingHooks hooks;
+    LoggingRoles hooks;
+    telephony::CallFlowRoles roles = hooks.roles();
     telephony::FixedLineControls controls;
     std::unique_ptr<telephony::LineSystem> lines;
     int programEnds = 0;

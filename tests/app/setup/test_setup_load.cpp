@@ -1,10 +1,10 @@
-// The setup dialog's load: how each line device is shown and whether it can be chosen, the
-// settings it shows and copies into the run, and the field and button behaviour.
-#include "tests/e2e/lines/lines_rig.h"
+// The setup dialog as a window: its controls show what the load read, its fields and buttons
+// reach the model, and the host loads, shows and unloads it. What the load and save do is
+// tested on the model (test_setup_model.cpp).
+#include "tests/e2e/program_rig.h"
 
-#include "app/setup/line_device_text.h"
 #include "app/setup/setup_host.h"
-#include "platform/telephony/telephony_service.h"
+#include "platform/dialogs/modal_runners.h"
 #include "ui_frm_setup.h"
 
 #include <QCheckBox>
@@ -26,7 +26,7 @@ const QString kNotDetected = QStringLiteral("Not Detected Voice Modem Line");
 
 TEST(SetupLoad, OneVoiceModemIsListedWithItsMediaModes)
 {
-    LinesRig h(QStringLiteral("sim:1"));
+    ProgramRig h(QStringLiteral("sim:1"));
     app::frmSetup& f = h.loadSetup();
     EXPECT_EQ(f.txtLine[0]->text(), QStringLiteral("Simulated Voice Modem 1  [28]"));
     EXPECT_TRUE(f.Check1[0]->isEnabled());
@@ -36,77 +36,9 @@ TEST(SetupLoad, OneVoiceModemIsListedWithItsMediaModes)
     EXPECT_EQ(h.lines().state().mediaMode[0], platform::LINEMEDIAMODE_INTERACTIVEVOICE);
 }
 
-TEST(SetupLoad, EachKindOfDeviceGetsItsTextAndVoiceMode)
-{
-    LinesRig h(QStringLiteral("sim:4"));
-    h.setDevice(0, QStringLiteral("Voice Modem"), 4 | 16);   // voice and data only
-    h.setDevice(1, QStringLiteral("Answering Box"), 8 | 16); // automated voice
-    h.setDevice(2, QStringLiteral("Data Modem"), 16);        // no voice at all
-    h.setDevice(3, QString(), 4 | 8);                        // no name
-    app::frmSetup& f = h.loadSetup();
-
-    EXPECT_EQ(f.txtLine[0]->text(), QStringLiteral("  [20 Line does not support voice]Voice Modem"));
-    EXPECT_FALSE(f.Check1[0]->isEnabled());
-    EXPECT_EQ(f.txtLine[1]->text(), QStringLiteral("Answering Box  [24]"));
-    EXPECT_TRUE(f.Check1[1]->isEnabled());
-    EXPECT_EQ(f.txtLine[2]->text(), QStringLiteral("Data Modem  [16] [ Line does not support voice]"));
-    EXPECT_FALSE(f.Check1[2]->isEnabled());
-    EXPECT_EQ(f.txtLine[3]->text(), QStringLiteral("Invalid type of line"));
-    EXPECT_FALSE(f.Check1[3]->isEnabled());
-    EXPECT_EQ(h.lines().state().mediaMode, (std::array<std::uint32_t, 4>{0, 8, 0, 0}));
-}
-
-TEST(SetupLoad, ADeviceWhoseCapabilitiesCannotBeReadIsInvalid)
-{
-    LinesRig h{QStringLiteral("sim:2")};
-    h.platform->telephony().injectError(platform::TelephonyService::Operation::GetDevCaps, 1,
-                                        platform::LINEERR_NODEVICE);
-    app::frmSetup& f = h.loadSetup();
-    EXPECT_TRUE(f.Check1[0]->isEnabled());
-    EXPECT_EQ(f.txtLine[1]->text(), QStringLiteral("Invalid type of line"));
-    EXPECT_FALSE(f.Check1[1]->isEnabled());
-}
-
-TEST(SetupLoad, UnusableLinesAreSwitchedOffAndJournaled)
-{
-    LinesRig h{QStringLiteral("sim:2")};
-    h.setDevice(1, QStringLiteral("Voice Modem"), 20);
-    h.store(QStringLiteral("Line0"), QStringLiteral("1"));
-    h.store(QStringLiteral("Line1"), QStringLiteral("1"));
-    h.store(QStringLiteral("Line3"), QStringLiteral("1")); // no device, but the box can be ticked
-    app::frmSetup& f = h.loadSetup();
-
-    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("Line1")), QStringLiteral("0"));
-    EXPECT_EQ(h.takeJournal(), QStringList{QStringLiteral("Config@Line1@0")});
-    EXPECT_TRUE(f.Check1[0]->isChecked());
-    EXPECT_FALSE(f.Check1[1]->isChecked());
-    EXPECT_TRUE(f.Check1[3]->isChecked());
-    EXPECT_TRUE(f.Check1[3]->isEnabled());
-}
-
-TEST(SetupLoad, LineNamesAreReadWithinTheirBoundsAndWithoutControlCharacters)
-{
-    std::array<unsigned char, 300> caps{};
-    platform::setTapiDword(caps.data(), 32, 10);  // name size
-    platform::setTapiDword(caps.data(), 36, 250); // name offset
-    const char name[] = "Modem\r\nX\0tail";
-    std::copy(std::begin(name), std::end(name), caps.begin() + 250);
-    EXPECT_EQ(app::lineNameFromDevCaps(caps.data(), caps.size()), QStringLiteral("Modem  X"));
-    platform::setTapiDword(caps.data(), 32, 3);
-    EXPECT_EQ(app::lineNameFromDevCaps(caps.data(), caps.size()), QStringLiteral("Mod"));
-    platform::setTapiDword(caps.data(), 36, 298);
-    platform::setTapiDword(caps.data(), 32, 1000); // runs past the buffer
-    caps[298] = 'A';
-    caps[299] = 'B';
-    EXPECT_EQ(app::lineNameFromDevCaps(caps.data(), caps.size()), QStringLiteral("AB"));
-    platform::setTapiDword(caps.data(), 36, 5000);
-    EXPECT_EQ(app::lineNameFromDevCaps(caps.data(), caps.size()), QString());
-    EXPECT_EQ(app::lineNameFromDevCaps(caps.data(), 20), QString());
-}
-
 TEST(SetupLoad, ShowsTheStoredSettingsAndCopiesTheSwitchesIntoTheRun)
 {
-    LinesRig h{QStringLiteral("sim:2")};
+    ProgramRig h{QStringLiteral("sim:2")};
     h.store(QStringLiteral("Line1"), QStringLiteral("1"));
     h.store(QStringLiteral("Rings"), QStringLiteral("3"));
     h.store(QStringLiteral("SaveFile"), QStringLiteral("/srv/calls/"));
@@ -152,7 +84,7 @@ TEST(SetupLoad, ShowsTheStoredSettingsAndCopiesTheSwitchesIntoTheRun)
 
 TEST(SetupLoad, AnEmptyStoreShowsTheDefaults)
 {
-    LinesRig h{QStringLiteral("sim:2")};
+    ProgramRig h{QStringLiteral("sim:2")};
     app::frmSetup& f = h.loadSetup();
     EXPECT_EQ(f.txtRings->text(), QStringLiteral("8"));
     EXPECT_EQ(f.txtSaveFile->text(), h.home.programFolder() + QStringLiteral("/waveFiles/"));
@@ -166,22 +98,9 @@ TEST(SetupLoad, AnEmptyStoreShowsTheDefaults)
     EXPECT_EQ(f.txtStopTimer->text(), QStringLiteral("0"));
 }
 
-TEST(SetupLoad, GarbledChoicesFallBackToTheFirstOption)
-{
-    LinesRig h{QStringLiteral("sim:2")};
-    h.store(QStringLiteral("Language"), QStringLiteral("7"));
-    h.store(QStringLiteral("WaveFileFormat"), QStringLiteral("x"));
-    h.store(QStringLiteral("Country"), QStringLiteral("-2"));
-    app::frmSetup& f = h.loadSetup();
-    EXPECT_TRUE(f.Option1[0]->isChecked());
-    EXPECT_TRUE(f.Option2[0]->isChecked());
-    EXPECT_EQ(h.lines().settings().waveFileFormat, 0);
-    EXPECT_EQ(f.comCountry->currentIndex(), 0);
-}
-
 TEST(SetupLoad, TheSilenceLevelIsHeldBetween20And500WhenTheFieldIsLeft)
 {
-    LinesRig h{QStringLiteral("sim:2")};
+    ProgramRig h{QStringLiteral("sim:2")};
     app::frmSetup& f = h.loadSetup();
     const std::array<std::pair<const char*, const char*>, 6> cases{
         {{"5", "20"}, {"900", "500"}, {"250", "250"}, {"20", "20"}, {"500", "500"}, {"loud", "20"}}};
@@ -194,7 +113,7 @@ TEST(SetupLoad, TheSilenceLevelIsHeldBetween20And500WhenTheFieldIsLeft)
 
 TEST(SetupLoad, UntickingALineForgetsItsRingTiming)
 {
-    LinesRig h{QStringLiteral("sim:2")};
+    ProgramRig h{QStringLiteral("sim:2")};
     h.store(QStringLiteral("Line1"), QStringLiteral("1"));
     h.config.saveSetting(QStringLiteral("Line1"), QStringLiteral("Param3"), QStringLiteral("7100"));
     h.config.saveSetting(QStringLiteral("Line1"), QStringLiteral("Calls"), QStringLiteral("32700"));
@@ -216,7 +135,7 @@ TEST(SetupLoad, UntickingALineForgetsItsRingTiming)
 
 TEST(SetupLoad, TheFolderPickerFillsTheFolderField)
 {
-    LinesRig h{QStringLiteral("sim:2")};
+    ProgramRig h{QStringLiteral("sim:2")};
     app::frmSetup& f = h.loadSetup();
     h.dialogs.queueText(QStringLiteral("/home/me/calls") + QChar(0) + QStringLiteral("rest"));
     f.Command6->click();
@@ -230,7 +149,7 @@ TEST(SetupLoad, TheFolderPickerFillsTheFolderField)
 
 TEST(SetupLoad, ButtonsOfDialogsNotYetThereAreDisabled)
 {
-    LinesRig h{QStringLiteral("sim:2")};
+    ProgramRig h{QStringLiteral("sim:2")};
     app::frmSetup& f = h.loadSetup();
     for (QPushButton* button : {f.cmdRings, f.cmdBlackList, f.Command1, f.cmdRecLegal}) {
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
@@ -256,7 +175,7 @@ TEST(SetupLoad, ButtonsOfDialogsNotYetThereAreDisabled)
 
 TEST(SetupLoad, CaptionsComeFromTheLanguage)
 {
-    LinesRig h{QStringLiteral("sim:2")};
+    ProgramRig h{QStringLiteral("sim:2")};
     h.strings = core::Strings(core::Strings::kSimplifiedChinese);
     app::frmSetup& f = h.loadSetup();
     EXPECT_EQ(f.Frame2->title(), h.strings.loadText(1068));
@@ -269,15 +188,17 @@ TEST(SetupLoad, CaptionsComeFromTheLanguage)
 
 TEST(SetupHost, ClosingTheDialogLoadsItAfreshOnTheNextRead)
 {
-    LinesRig h{QStringLiteral("sim:2")};
-    h.lineParts->initTelephony();
-    app::SetupHost& host = h.lineParts->setup();
+    ProgramRig h{QStringLiteral("sim:2")};
+    h.program->initTelephony();
+    app::SetupHost& host = h.program->setup();
     host.loadHidden();
     EXPECT_EQ(host.ringsText(), QStringLiteral("8"));
     EXPECT_EQ(host.lineDeviceText(0), QStringLiteral("Simulated Voice Modem 1  [28]"));
     EXPECT_EQ(host.lineDeviceText(9), QString());
 
-    host.setDialogRunner([](QDialog& dialog) {
+    platform::AutoModalRunner runner(false);
+    host.setModalRunner(runner);
+    runner.script(QStringLiteral("frmSetup"), [](QDialog& dialog) {
         auto& setup = static_cast<app::frmSetup&>(dialog);
         setup.txtRings->setText(QStringLiteral("2")); // typed, then left with Exit
         setup.cmdExit->click();
@@ -287,6 +208,12 @@ TEST(SetupHost, ClosingTheDialogLoadsItAfreshOnTheNextRead)
     h.store(QStringLiteral("Rings"), QStringLiteral("5"));
     EXPECT_EQ(host.ringsText(), QStringLiteral("5"));
     EXPECT_TRUE(host.isLoaded());
+
+    // Unscripted, a headless run leaves the dialog by its Exit button and saves nothing.
+    host.form().txtRings->setText(QStringLiteral("6"));
+    EXPECT_EQ(host.showModal(nullptr), app::SetupOutcome::Exited);
+    EXPECT_EQ(runner.log().last(), QStringLiteral("frmSetup: Exit"));
+    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("Rings")), QStringLiteral("5"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
-// Saving the setup dialog: the order of the saved settings and their journal lines, the
-// recordings folder, the messages, and the end of the program after a save.
-#include "tests/e2e/lines/lines_rig.h"
+// Saving from the setup dialog window: every control reaches the saved settings, a refused
+// folder keeps the dialog open on it, Exit saves nothing, and a save from the running program
+// ends it. The save's own rules are tested on the model (test_setup_model.cpp).
+#include "tests/e2e/program_rig.h"
 
 #include "app/forms/frm_main.h"
 
@@ -28,7 +29,7 @@ protected:
         return f;
     }
     QString folder(const QString& relative) const { return h.home.root() + QLatin1Char('/') + relative; }
-    LinesRig h{QStringLiteral("sim:2")};
+    ProgramRig h{QStringLiteral("sim:2")};
 };
 
 TEST_F(SetupSave, SavesEverySettingInItsOrderWithItsJournalLine)
@@ -85,52 +86,6 @@ TEST_F(SetupSave, SavesEverySettingInItsOrderWithItsJournalLine)
     EXPECT_EQ(f.outcome(), SetupOutcome::Saved);
 }
 
-TEST_F(SetupSave, EveryMissingFolderAlongThePathIsCreatedFromTheTopDown)
-{
-    app::frmSetup& f = loaded();
-    f.Check1[1]->setChecked(true);
-    f.txtSaveFile->setText(folder(QStringLiteral("a/b/c")));
-    f.cmdSave_Click();
-    EXPECT_TRUE(QFileInfo(folder(QStringLiteral("a/b/c"))).isDir());
-    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SaveFile")),
-              folder(QStringLiteral("a/b/c/")));
-    EXPECT_EQ(f.txtSaveFile->text(), folder(QStringLiteral("a/b/c/")));
-    EXPECT_EQ(f.outcome(), SetupOutcome::Saved);
-}
-
-TEST_F(SetupSave, AFolderThatCannotBeCreatedStopsTheSaveWithAClearMessage)
-{
-    writeFile(folder(QStringLiteral("taken")), "a file, not a folder");
-    app::frmSetup& f = loaded();
-    f.Check1[0]->setChecked(true);
-    f.txtSaveFile->setText(folder(QStringLiteral("taken/calls/")));
-    f.txtRings->setText(QStringLiteral("2"));
-    f.cmdSave_Click();
-
-    ASSERT_EQ(h.dialogs.messages().size(), 1u);
-    const platform::DialogRequest box = h.dialogs.messages()[0];
-    EXPECT_EQ(box.icon, platform::MessageIcon::Critical);
-    EXPECT_TRUE(box.text.contains(folder(QStringLiteral("taken/")))) << box.text.toStdString();
-    EXPECT_TRUE(box.text.contains(QStringLiteral("cannot be created")));
-    // The lines were saved before the folder; nothing after it.
-    EXPECT_EQ(h.takeJournal().size(), 4);
-    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SaveFile")), QString());
-    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("Rings")), QString());
-    EXPECT_EQ(f.outcome(), SetupOutcome::Exited);
-}
-
-TEST_F(SetupSave, ARelativeFolderIsRefused)
-{
-    app::frmSetup& f = loaded();
-    f.Check1[0]->setChecked(true);
-    f.txtSaveFile->setText(QStringLiteral("calls"));
-    f.cmdSave_Click();
-    ASSERT_EQ(h.dialogs.messages().size(), 1u);
-    EXPECT_TRUE(h.dialogs.messages()[0].text.contains(QStringLiteral("not a full path")));
-    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SaveFile")), QString());
-    EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(QStringLiteral("calls/"))));
-}
-
 TEST_F(SetupSave, AnEmptyFolderAsksForOneAndKeepsOnlyTheLines)
 {
     app::frmSetup& f = loaded();
@@ -143,21 +98,6 @@ TEST_F(SetupSave, AnEmptyFolderAsksForOneAndKeepsOnlyTheLines)
               (QStringList{QStringLiteral("Config@Line0@1"), QStringLiteral("Config@Line1@0"),
                            QStringLiteral("Config@Line2@0"), QStringLiteral("Config@Line3@0")}));
     EXPECT_EQ(f.outcome(), SetupOutcome::Exited);
-}
-
-TEST_F(SetupSave, WithNoLineTickedItSaysSoAndSavesAnyway)
-{
-    app::frmSetup& f = loaded();
-    f.txtRings->clear();                             // an empty rings field is not saved
-    f.txtSilenceLevel->setText(QStringLiteral("3")); // saved without leaving the field
-    f.cmdSave_Click();
-    EXPECT_EQ(h.messageTexts(),
-              (QStringList{QStringLiteral("Please select line"), h.strings.loadText(1081)}));
-    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("Rings")), QString());
-    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SilenceLevel")), QStringLiteral("20"));
-    EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SaveFile")),
-              h.home.programFolder() + QStringLiteral("/waveFiles/"));
-    EXPECT_EQ(f.outcome(), SetupOutcome::Saved);
 }
 
 TEST_F(SetupSave, ExitSavesNothing)
@@ -178,22 +118,22 @@ class SetupFromMainWindow : public ::testing::Test {
 protected:
     SetupFromMainWindow()
     {
-        h.lineParts->resetLineState();
-        h.lineParts->initTelephony();
-        h.lineParts->loadSetupHidden();
+        h.configureLines({});
+        EXPECT_EQ(h.start(), app::LoadResult::Loaded);
+        h.takeJournal();
     }
-    LinesRig h{QStringLiteral("sim:2")};
+    ProgramRig h{QStringLiteral("sim:2")};
 };
 
 TEST_F(SetupFromMainWindow, SavingEndsTheProgramAfterTheConfirmation)
 {
-    h.lineParts->setDialogRunner([this](QDialog& dialog) {
+    h.modal.script(QStringLiteral("frmSetup"), [this](QDialog& dialog) {
         auto& setup = static_cast<app::frmSetup&>(dialog);
-        EXPECT_EQ(setup.parentWidget(), h.window.get());
+        EXPECT_EQ(setup.parentWidget(), h.window());
         setup.Check1[0]->setChecked(true);
         setup.cmdSave->click();
     });
-    h.window->cmdParam->click();
+    h.window()->cmdParam->click();
     EXPECT_EQ(h.messageTexts(), QStringList{h.strings.loadText(1081)});
     EXPECT_TRUE(h.lifecycle.shuttingDown);
     EXPECT_EQ(h.programEnds, 1);
@@ -202,15 +142,15 @@ TEST_F(SetupFromMainWindow, SavingEndsTheProgramAfterTheConfirmation)
 
 TEST_F(SetupFromMainWindow, ExitReturnsToTheRunningProgramAndTheFieldsReloadFromTheStore)
 {
-    h.lineParts->setDialogRunner([](QDialog& dialog) {
+    h.modal.script(QStringLiteral("frmSetup"), [](QDialog& dialog) {
         auto& setup = static_cast<app::frmSetup&>(dialog);
         setup.txtRings->setText(QStringLiteral("1"));
         setup.cmdExit->click();
     });
-    h.window->cmdParam->click();
+    h.window()->cmdParam->click();
     EXPECT_FALSE(h.lifecycle.shuttingDown);
     EXPECT_EQ(h.programEnds, 0);
-    EXPECT_EQ(h.lineParts->setup().ringsText(), QStringLiteral("8"));
+    EXPECT_EQ(h.program->setup().ringsText(), QStringLiteral("8"));
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // only when QLNREC_SCREENSHOT_DIR names a folder (under Xvfb, so real fonts are used):
 //   QLNREC_SCREENSHOT_DIR=docs/screenshots QT_QPA_PLATFORM=xcb xvfb-run -a
 //       build/<dir>/bin/test_setup --gtest_filter='SetupScreenshot.*'
-#include "tests/e2e/lines/lines_rig.h"
+#include "tests/e2e/program_rig.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,7 +20,7 @@ void shoot(int languageOffset, const QString& fileName)
     if (folder.isEmpty()) {
         GTEST_SKIP() << "QLNREC_SCREENSHOT_DIR is not set";
     }
-    LinesRig h(QStringLiteral("sim:2"));
+    ProgramRig h(QStringLiteral("sim:2"));
     h.strings = core::Strings(languageOffset);
     h.store(QStringLiteral("Line0"), QStringLiteral("1"));
     h.store(QStringLiteral("Language"), QString::number(languageOffset / 1000));

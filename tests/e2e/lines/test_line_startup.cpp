@@ -1,7 +1,7 @@
 // Line control inside the program's start-up and shutdown: the ring timing read at start, the
 // device change check, a telephony interface that cannot start, the first start's setup dialog
 // and the closing of the lines.
-#include "lines_rig.h"
+#include "tests/e2e/program_rig.h"
 
 #include "app/setup/frm_setup.h"
 #include "app/shutdown.h"
@@ -21,7 +21,7 @@ const QString kConfig = QStringLiteral("Config");
 
 TEST(LineStartup, RingTimingIsCappedAndADeviceChangeForgetsTheFirstInterval)
 {
-    LinesRig rig(QStringLiteral("sim:2"));
+    ProgramRig rig(QStringLiteral("sim:2"));
     rig.configureLines({0, 1});
     rig.store(QStringLiteral("Line0"), QStringLiteral("Param1"), QStringLiteral("20000"));
     rig.store(QStringLiteral("Line0"), QStringLiteral("Param4"), QStringLiteral("7000"));
@@ -33,7 +33,7 @@ TEST(LineStartup, RingTimingIsCappedAndADeviceChangeForgetsTheFirstInterval)
     QFile::remove(rig.config.journalPath());
     ASSERT_EQ(rig.start(), app::LoadResult::Loaded);
 
-    telephony::LineSystem& lines = rig.lineParts->lines();
+    telephony::LineSystem& lines = rig.program->lines();
     EXPECT_EQ(rig.setting(QStringLiteral("Line0"), QStringLiteral("Param1")), QStringLiteral("13000"));
     EXPECT_EQ(rig.slot(0).ringInterval(1), 13000);
     EXPECT_EQ(rig.slot(0).ringInterval(4), 7000);
@@ -54,7 +54,7 @@ TEST(LineStartup, RingTimingIsCappedAndADeviceChangeForgetsTheFirstInterval)
 
 TEST(LineStartup, TheHiddenSetupDialogChoosesTheMediaModeAndCopiesTheSwitches)
 {
-    LinesRig rig(QStringLiteral("sim:2"));
+    ProgramRig rig(QStringLiteral("sim:2"));
     platform::SimLineConfig automated = rig.sim(1).config();
     automated.mediaModes = 8 | 16;
     rig.sim(1).setConfig(automated);
@@ -64,20 +64,20 @@ TEST(LineStartup, TheHiddenSetupDialogChoosesTheMediaModeAndCopiesTheSwitches)
     rig.store(kConfig, QStringLiteral("FBS"), QStringLiteral("1"));
     ASSERT_EQ(rig.start(), app::LoadResult::Loaded);
 
-    const telephony::LineSystem& lines = rig.lineParts->lines();
+    const telephony::LineSystem& lines = rig.program->lines();
     EXPECT_EQ(lines.state().mediaMode[0], 4u);
     EXPECT_EQ(lines.state().mediaMode[1], 8u);
     EXPECT_NE(rig.slot(1).hLine, 0u);
     EXPECT_TRUE(rig.state.minimizeOnStart);
     EXPECT_EQ(lines.settings().answerManually, 1);
     EXPECT_EQ(lines.settings().fastBusySwitch, 1);
-    EXPECT_TRUE(rig.lineParts->setup().isLoaded());
-    EXPECT_FALSE(rig.lineParts->setup().form().isVisible());
+    EXPECT_TRUE(rig.program->setup().isLoaded());
+    EXPECT_FALSE(rig.program->setup().form().isVisible());
 }
 
 TEST(LineStartup, ATelephonyInterfaceThatCannotStartEndsTheProgramAfterItsMessage)
 {
-    LinesRig rig(QStringLiteral("sim:1"));
+    ProgramRig rig(QStringLiteral("sim:1"));
     rig.configureLines({0});
     rig.platform->telephony().injectError(platform::TelephonyService::Operation::Initialize, std::nullopt,
                                           platform::LINEERR_NODRIVER);
@@ -91,20 +91,20 @@ TEST(LineStartup, ATelephonyInterfaceThatCannotStartEndsTheProgramAfterItsMessag
     EXPECT_EQ(rig.lifecycle.exitCode, 1);
     EXPECT_EQ(rig.programEnds, 1);
     EXPECT_FALSE(rig.sim(0).isOpen());
-    EXPECT_EQ(rig.windows.disclaimers, 0);
+    EXPECT_EQ(rig.modal.runCount(QStringLiteral("frmTip")), 0);
 }
 
 TEST(LineStartup, TheFirstStartShowsTheRealSetupDialogAndASaveEndsTheProgram)
 {
-    LinesRig rig(QStringLiteral("sim:1"));
-    rig.lineParts->setDialogRunner([](QDialog& dialog) {
+    ProgramRig rig(QStringLiteral("sim:1"));
+    rig.modal.script(QStringLiteral("frmSetup"), [](QDialog& dialog) {
         auto& setup = static_cast<app::frmSetup&>(dialog);
         EXPECT_EQ(setup.txtLine[0]->text(), QStringLiteral("Simulated Voice Modem 1  [28]"));
         setup.Check1[0]->setChecked(true);
         setup.cmdSave->click();
     });
     EXPECT_EQ(rig.start(), app::LoadResult::EndProgram);
-    EXPECT_EQ(rig.windows.disclaimers, 1);
+    EXPECT_EQ(rig.modal.runCount(QStringLiteral("frmTip")), 1);
     EXPECT_EQ(rig.setting(kConfig, QStringLiteral("Line0")), QStringLiteral("1"));
     EXPECT_EQ(rig.setting(kConfig, QStringLiteral("SaveFile")),
               rig.home.programFolder() + QStringLiteral("/waveFiles/"));
@@ -114,31 +114,31 @@ TEST(LineStartup, TheFirstStartShowsTheRealSetupDialogAndASaveEndsTheProgram)
 
 TEST(LineStartup, LeavingTheFirstSetupWithExitGoesOnWithoutLines)
 {
-    LinesRig rig(QStringLiteral("sim:1"));
-    rig.lineParts->setDialogRunner(
-        [](QDialog& dialog) { static_cast<app::frmSetup&>(dialog).cmdExit->click(); });
+    ProgramRig rig(QStringLiteral("sim:1"));
+    rig.modal.script(QStringLiteral("frmSetup"),
+                     [](QDialog& dialog) { static_cast<app::frmSetup&>(dialog).cmdExit->click(); });
     EXPECT_EQ(rig.start(), app::LoadResult::Loaded);
     EXPECT_EQ(rig.setting(kConfig, QStringLiteral("SaveFile")), QString());
     EXPECT_EQ(rig.slot(0).hLine, 0u);
     EXPECT_TRUE(rig.statusTexts().isEmpty());
-    EXPECT_TRUE(rig.lineParts->setup().isLoaded()); // loaded again, hidden, at step 18
+    EXPECT_TRUE(rig.program->setup().isLoaded()); // loaded again, hidden, at step 18
 }
 
 TEST(LineStartup, ShutdownClosesEveryLineAndStopsTheTimers)
 {
-    LinesRig rig(QStringLiteral("sim:2"));
+    ProgramRig rig(QStringLiteral("sim:2"));
     rig.configureLines({0, 1});
     ASSERT_EQ(rig.start(), app::LoadResult::Loaded);
     rig.sim(1).ring(1);
     rig.run(100);
-    telephony::LineSystem& lines = rig.lineParts->lines();
+    telephony::LineSystem& lines = rig.program->lines();
     ASSERT_TRUE(telephony::LineTimers::at(lines.timers().Timer1, 1).isEnabled());
 
-    app::runShutdown(rig.services, rig.window.get());
+    app::runShutdown(rig.services, rig.window());
     EXPECT_FALSE(rig.sim(0).isOpen());
     EXPECT_FALSE(rig.sim(1).isOpen());
     EXPECT_FALSE(telephony::LineTimers::at(lines.timers().Timer1, 1).isEnabled());
-    EXPECT_FALSE(rig.lineParts->setup().isLoaded());
+    EXPECT_FALSE(rig.program->setup().isLoaded());
     EXPECT_EQ(rig.programEnds, 1);
 }
 

@@ -11,52 +11,25 @@
 namespace qlnrec::test {
 
 RecordingRig::RecordingRig(const audio::StopTriggerSettings& triggers)
-    : store(QStringLiteral("qlnrec"), home.configFile()), config(store, home.programFolder()),
-      statusLog(events, home.programFolder())
+    : ProgramRig(QStringLiteral("sim:4"), {}, QStringList{QStringLiteral(SIGSCAN_TEST_LIBRARY)})
 {
-    QString error;
-    platform::WaveServiceOptions waveOptions;
-    waveOptions.useSoundCard = false;
-    platform = platform::LinePlatform::create(events, QStringLiteral("sim:4"), &error, waveOptions);
-    if (!platform) {
-        throw std::runtime_error(error.toStdString());
-    }
     recordings = home.path(QStringLiteral("recordings/"));
     temp = home.path(QStringLiteral("private-tmp/"));
     QDir().mkpath(recordings);
     QDir().mkpath(temp);
-    QDir().mkpath(home.programFolder());
-    const telephony::LineContext context{
-        events, platform->telephony(), platform->wave(), dialogs, config, strings, statusLog};
-    lines = std::make_unique<telephony::LineSystem>(context, hooks, controls);
-    lines->settings().fastBusySwitch = triggers.fastBusy;
+    // What the load sequence would have read and made.
+    state.recordingsFolder = recordings;
+    state.tempFolder = temp;
+    state.detector = decltype(state.detector){triggers.silence, triggers.silenceLevel,
+                                              triggers.silenceSeconds, triggers.fastBusy, triggers.country};
+    program->lines().settings().fastBusySwitch = triggers.fastBusy;
     for (int line = 0; line < telephony::kLineCount; ++line) {
-        lines->state()[line].ringIntervals.fill(6500);
+        program->lines().state()[line].ringIntervals.fill(6500);
     }
-    lists = std::make_unique<records::RecordingLists>(config, dialogs, recordings);
-
-    audio::RecorderSettings settings;
-    settings.recordingsFolder = recordings;
-    settings.tempFolder = temp;
-    settings.triggers = triggers;
-    settings.silenceDetectedText = strings.loadText(1119);
-    audio::Recorder::Hooks recorderHooks;
-    recorderHooks.addStatusLine = [this](const QString& text) { statusLog.addStatusLine(text); };
-    recorderHooks.finishedRecording = [this](const QString& name) { lists->AddFinishedRecording(name); };
-    recorderHooks.legalChecked = [this] { return controls.legal; };
-    recorder = std::make_unique<audio::Recorder>(
-        audio::Recorder::Services{events, platform->wave(), acm, dialogs}, *lines, settings, recorderHooks,
-        QStringList{QStringLiteral(SIGSCAN_TEST_LIBRARY)});
-    hooks.setEngine(&recorder->engine());
-    recorder->FindTrueSpeechDriver();
-}
-
-RecordingRig::~RecordingRig()
-{
-    lines->timers().disableAll();
-    recorder.reset();
-    lines->manager().CloseLines();
-    statusLog.close();
+    program->recorder().engine().setSettings(program->recorderSettings());
+    program->loadRecordingLists();
+    lists = program->recordingLists();
+    program->findTrueSpeechDriver();
 }
 
 void RecordingRig::openLines(std::vector<int> which)
@@ -64,8 +37,8 @@ void RecordingRig::openLines(std::vector<int> which)
     for (int line : which) {
         config.saveSetting(QStringLiteral("Config"), QStringLiteral("Line%1").arg(line), QStringLiteral("1"));
     }
-    lines->state().mediaMode.fill(platform::LINEMEDIAMODE_INTERACTIVEVOICE);
-    lines->manager().OpenLines();
+    program->lines().state().mediaMode.fill(platform::LINEMEDIAMODE_INTERACTIVEVOICE);
+    program->lines().manager().OpenLines();
     run(0);
 }
 
@@ -97,15 +70,6 @@ bool RecordingRig::finishRecording(int line, std::uint64_t maxMs)
                    c.captureClosed == 0 && !engine().timWriteFile(line).isEnabled();
         },
         maxMs);
-}
-
-QStringList RecordingRig::statusTexts() const
-{
-    QStringList texts;
-    for (const QString& line : statusLog.lines()) {
-        texts.append(line.left(line.size() - 9)); // " hh:mm:ss"
-    }
-    return texts;
 }
 
 namespace {

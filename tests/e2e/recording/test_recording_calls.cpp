@@ -283,10 +283,10 @@ TEST(RecordedCall, ShortRecordingThresholdAndTheListKeys)
         const QString name = QString("M~old%1.wav").arg(i, 2, 10, QChar('0'));
         test::writeFile(rig.recordingPath(name), "RIFF");
         if (i != 7) {
-            rig.store.saveSetting("Data", QString(" %1").arg(i < 7 ? i : i - 1), name);
+            rig.settingsStore.saveSetting("Data", QString(" %1").arg(i < 7 ? i : i - 1), name);
         }
     }
-    rig.store.saveSetting("Data", " 49", ""); // 49 entries after the gap closes
+    rig.settingsStore.saveSetting("Data", " 49", ""); // 49 entries after the gap closes
     rig.lists->LoadRecordingLists();
     ASSERT_EQ(rig.lists->recent().size(), 49);
     EXPECT_EQ(rig.lists->recent().at(7), "M~old08.wav");

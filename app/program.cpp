@@ -1,0 +1,322 @@
+#include "app/program.h"
+
+#include "app/forms/frm_main.h"
+#include "app/shutdown.h"
+#include "platform/core/dialog_service.h"
+#include "platform/core/modal_runner.h"
+#include "platform/shell/shell_service.h"
+#include "platform/telephony/line_platform.h"
+#include "platform/telephony/line_provider.h"
+#include "ui/records/frm_view_log.h"
+#include "ui/records/recordings_lists_binder.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+
+namespace qlnrec::app {
+
+namespace {
+// Volume controls of the common desktops, tried in order.
+const char* const kVolumeControls[] = {"pavucontrol", "pavucontrol-qt", "gnome-control-center", "kmix"};
+} // namespace
+
+Program::Program(const ProgramPlatform& platform)
+    : platform_(platform), config_(platform.settings, platform.programFolder),
+      statusLog_(platform.events, platform.programFolder), acm_(acmRegistry_),
+      mci_(platform.events, platform.media, &acm_), controls_(*this),
+      lines_(lineContext(), roles_, controls_),
+      setupContext_{lines_.state(), lines_.settings(), platform.lines.telephony(), config_,
+                    strings_,       platform.dialogs,  platform.programFolder},
+      setup_(setupContext_), recorder_(recorderServices(), lines_, audio::RecorderSettings{}, recorderHooks(),
+                                       platform.sigscanCandidates),
+      windows_(strings_, platform.modal), services_{platform.events, platform.dialogs, platform.shell,
+                                                    config_,         strings_,         statusLog_,
+                                                    state_,          windows_,         *this,
+                                                    *this,           lifecycle_},
+      startup_(services_)
+{
+    config_.setDialogService(&platform.dialogs);
+    if (!platform.programPath.isEmpty()) {
+        config_.setShellService(&platform.shell, platform.programPath);
+    }
+    statusLog_.setShellService(&platform.shell);
+    state_.programFolder = platform.programFolder;
+    platform::registerBuiltInAcmDrivers(acmRegistry_);
+    lifecycle_.endProgram = platform.endProgram;
+
+    // The setup dialog (and its Exit in headless runs) goes through the one modal runner.
+    setup_.setDialogRunner([&modal = platform.modal](QDialog& dialog) { modal.run(dialog); });
+    lines_.manager().setEndProgram([this] {
+        lifecycle_.exitCode = 1;
+        runShutdown(services_, mainWindow());
+    });
+    // The settings snapshot is complete only at the end of the load; each capture reads it.
+    recorder_.engine().setSettingsSource([this] { return recorderSettings(); });
+
+    bindRoles();
+    reportProviderHealth();
+}
+
+Program::~Program()
+{
+    delete recordingListsBinder_.data();
+}
+
+void Program::bindRoles()
+{
+    roles_.recording = &recorder_;
+    // The answering sequence, ring rules, caller ID, popup, blocking, prompts, phone book and
+    // block list keep their do-nothing objects until they are built.
+}
+
+telephony::LineContext Program::lineContext()
+{
+    return telephony::LineContext{platform_.events,
+                                  platform_.lines.telephony(),
+                                  platform_.lines.wave(),
+                                  platform_.dialogs,
+                                  config_,
+                                  strings_,
+                                  statusLog_};
+}
+
+audio::Recorder::Services Program::recorderServices()
+{
+    return audio::Recorder::Services{platform_.events, platform_.lines.wave(), acm_, platform_.dialogs};
+}
+
+audio::Recorder::Hooks Program::recorderHooks()
+{
+    audio::Recorder::Hooks hooks;
+    hooks.addStatusLine = [this](const QString& text) { statusLog_.addStatusLine(text); };
+    hooks.finishedRecording = [this](const QString& name) {
+        if (recordingLists_) {
+            recordingLists_->AddFinishedRecording(name);
+        }
+    };
+    return hooks;
+}
+
+audio::RecorderSettings Program::recorderSettings() const
+{
+    audio::RecorderSettings settings;
+    settings.outputFormat =
+        lines_.settings().waveFileFormat == 1 ? audio::OutputFormat::TrueSpeech : audio::OutputFormat::Pcm;
+    settings.recordingsFolder = state_.recordingsFolder;
+    settings.tempFolder = state_.tempFolder;
+    const auto& d = state_.detector;
+    settings.triggers =
+        audio::StopTriggerSettings{d.silence, d.silenceLevel, d.silenceSeconds, d.fastBusy, d.country};
+    settings.silenceDetectedText = strings_.loadText(1119);
+    return settings;
+}
+
+// A modem that stops answering (or comes back) is reported in the status list.
+void Program::reportProviderHealth()
+{
+    for (const auto& provider : platform_.lines.providers()) {
+        provider->setStatusListener([this](platform::LineDevice* device, bool, const QString& text) {
+            QString prefix;
+            for (std::uint32_t id = 0; id < platform_.lines.deviceCount(); ++id) {
+                if (platform_.lines.telephony().device(id) == device) {
+                    prefix = QStringLiteral("Line%1 ").arg(id);
+                }
+            }
+            statusLog_.addStatusLine(prefix + text);
+        });
+    }
+}
+
+// ---- what line control reads from the windows ----
+
+QString Program::WindowLineControls::ringsFieldText() const
+{
+    return program_.setup_.ringsText();
+}
+
+bool Program::WindowLineControls::legalChecked() const
+{
+    return box(true, "Legal", "0");
+}
+
+bool Program::WindowLineControls::ringCountChecked() const
+{
+    return box(false, "RingCount", "1");
+}
+
+bool Program::WindowLineControls::box(bool legalBox, const char* key, const char* defaultValue) const
+{
+    // Each click on a box stores it, so before the window exists the stored value stands in.
+    if (const frmMain* window = program_.mainWindow()) {
+        return (legalBox ? window->chkLegal : window->chkRingCount)->isChecked();
+    }
+    return program_.config_.getNumber(QStringLiteral("Config"), QLatin1String(key),
+                                      QLatin1String(defaultValue)) != 0;
+}
+
+// ---- load sequence ----
+
+void Program::resetLineState()
+{
+    for (telephony::LineSlot& slot : lines_.state().slot) {
+        slot.clear();
+    }
+    lines_.manager().resetLines();
+}
+
+void Program::initTelephony()
+{
+    lines_.manager().initializeTelephony();
+}
+
+SetupOutcome Program::showSetupModal(QWidget* owner)
+{
+    return setup_.showModal(owner);
+}
+
+void Program::setRingTimerInterval(int line, std::uint32_t intervalMs)
+{
+    if (telephony::LineState::validLine(line)) {
+        telephony::LineTimers::at(lines_.timers().Timer1, line).setInterval(intervalMs);
+    }
+}
+
+void Program::setRingInterval(int line, int number, int intervalMs)
+{
+    if (telephony::LineState::validLine(line) && number >= 1 && number <= telephony::kRingIntervalCount) {
+        lines_.state()[line].ringInterval(number) = intervalMs;
+    }
+}
+
+void Program::loadSetupHidden()
+{
+    setup_.loadHidden();
+}
+
+bool Program::minimizeOnStart() const
+{
+    return lines_.settings().minimizeOnStart != 0;
+}
+
+void Program::openLines()
+{
+    // The fast-busy switch is read once at start, like the detector settings it belongs to.
+    lines_.settings().fastBusySwitch =
+        config_.getInt(QStringLiteral("Config"), QStringLiteral("FBS"), QStringLiteral("0"));
+    lines_.manager().openConfiguredLines();
+}
+
+std::optional<QString> Program::lineDeviceText(int line) const
+{
+    return const_cast<SetupHost&>(setup_).lineDeviceText(line);
+}
+
+void Program::loadRecordingLists()
+{
+    delete recordingListsBinder_.data();
+    recordingLists_.emplace(config_, platform_.dialogs, state_.recordingsFolder);
+    recordingLists_->pressPlay = [this] { play(); };
+    if (frmMain* window = mainWindow()) {
+        recordingListsBinder_ = new records::RecordingListsBinder(
+            *recordingLists_, window->lstLastTen, window->lstUnread, window->lblFileName, window);
+    }
+    recordingLists_->LoadRecordingLists();
+}
+
+void Program::findTrueSpeechDriver()
+{
+    recorder_.FindTrueSpeechDriver();
+}
+
+// ---- shutdown ----
+
+void Program::closeMedia()
+{
+    mci_.mciSendString(QStringLiteral("close MyMedia"));
+}
+
+void Program::closeLines()
+{
+    lines_.timers().disableAll();
+    lines_.manager().CloseLines();
+}
+
+void Program::unloadWindows()
+{
+    setup_.unload();
+}
+
+// ---- main window commands ----
+
+void Program::standIn(QWidget* owner, const QString& title)
+{
+    windows_.showStandIn(
+        owner, title,
+        QStringLiteral("%1 is not available in this version of Quillon Recorder yet.").arg(title));
+}
+
+void Program::openSetup(QWidget* owner)
+{
+    // A save ends the program as the main window's Exit does.
+    if (showSetupModal(owner) != SetupOutcome::Saved) {
+        return;
+    }
+    if (auto* window = qobject_cast<frmMain*>(owner)) {
+        window->cmdExit->click();
+        return;
+    }
+    runShutdown(services_, mainWindow());
+}
+
+void Program::openLogViewer(QWidget* owner)
+{
+    records::frmViewLog viewer(statusLog_, platform_.dialogs, platform_.shell, strings_, owner);
+    platform_.modal.run(viewer);
+}
+
+void Program::openBackup(QWidget* owner)
+{
+    standIn(owner, strings_.loadText(1034));
+}
+
+void Program::openHelp()
+{
+    platform_.shell.openDocument(strings_.helpDocumentPath(state_.programFolder));
+}
+
+void Program::browseWaveFiles(QWidget* owner)
+{
+    standIn(owner, strings_.loadText(1055));
+}
+
+void Program::play()
+{
+    // The player's hand-over: a recording played from the unread list has been heard.
+    if (recordingLists_) {
+        recordingLists_->markSelectedAsRead();
+    }
+}
+
+void Program::openDialer(QWidget* owner)
+{
+    standIn(owner, strings_.loadText(1083));
+}
+
+void Program::quickDial(QWidget* owner)
+{
+    standIn(owner, strings_.loadText(1083));
+}
+
+void Program::openVolumeControl()
+{
+    for (const char* program : kVolumeControls) {
+        if (platform_.shell.startProgram(QLatin1String(program))) {
+            return;
+        }
+    }
+    platform_.dialogs.messageBox(
+        QStringLiteral("No volume control was found. Install pavucontrol to set the volume from here."),
+        QStringLiteral("Quillon"), platform::MessageIcon::Information);
+}
+
+} // namespace qlnrec::app

@@ -1,0 +1,173 @@
+#pragma once
+// The running system as one object: every part built eagerly, in one written order, from the
+// platform services it is given. The product (app/application.cpp), the whole-program tests and
+// the benchmarks all build this same object; only the services differ (real devices and dialogs,
+// or virtual time, simulated lines and automatic dialogs).
+//
+// Order of building (each part may use the ones above it):
+//   settings (ConfigStore) -> strings -> status list and day log -> run state
+//   -> compression service with the built-in drivers -> media control
+//   -> call-flow roles (all do-nothing) -> line control (LineSystem, reads the roles at every
+//      call event) -> setup dialog host -> recorder (the recording role)
+//   -> the roles are bound -> the services bundle, the start-up windows and the start-up routine.
+// Nothing runs until startup().start(): the lines open in the load sequence, when every role is
+// already bound, so no early call can miss the recorder.
+#include "app/app_services.h"
+#include "app/modal_windows.h"
+#include "app/run_state.h"
+#include "app/setup/setup_host.h"
+#include "app/startup_parts.h"
+#include "app/startup_routine.h"
+#include "audio/recorder.h"
+#include "core/config_store.h"
+#include "core/strings.h"
+#include "platform/acm/acm.h"
+#include "platform/mci/mci_service.h"
+#include "records/recordings_lists.h"
+#include "records/status_log.h"
+#include "telephony/call_flow_roles.h"
+#include "telephony/line_controls.h"
+#include "telephony/line_system.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace qlnrec::platform {
+class EventService;
+class DialogService;
+class ModalRunner;
+class ShellService;
+class SettingsStore;
+class LinePlatform;
+class MediaBackend;
+} // namespace qlnrec::platform
+
+namespace qlnrec::app {
+
+class frmMain;
+
+// The platform services a program runs on. Every reference must outlive the Program.
+struct ProgramPlatform {
+    platform::EventService& events;
+    platform::DialogService& dialogs;
+    platform::ModalRunner& modal;
+    platform::ShellService& shell;
+    platform::SettingsStore& settings;
+    platform::LinePlatform& lines;
+    platform::MediaBackend& media;
+    QString programFolder; // without a trailing "/"
+    // The program file the start-at-login entry starts (empty: none is written).
+    QString programPath;
+    // Where the analysis library is looked for (empty: beside the program).
+    QStringList sigscanCandidates;
+    // How the run ends (the product leaves its event loop; tests count).
+    std::function<void(int exitCode)> endProgram;
+};
+
+class Program final : public StartupParts, public MainWindowCommands {
+public:
+    explicit Program(const ProgramPlatform& platform);
+    ~Program() override;
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // ---- the parts, in the order they are built ----
+    core::ConfigStore& config() { return config_; }
+    core::Strings& strings() { return strings_; }
+    records::StatusLog& statusLog() { return statusLog_; }
+    RunState& state() { return state_; }
+    platform::AcmService& acm() { return acm_; }
+    platform::MciService& mci() { return mci_; }
+    telephony::LineSystem& lines() { return lines_; }
+    SetupHost& setup() { return setup_; }
+    audio::Recorder& recorder() { return recorder_; }
+    // The call-flow roles line control reads. The program binds its own at construction; a test
+    // may put a logging object in place of a role before the lines open.
+    telephony::CallFlowRoles& roles() { return roles_; }
+    AppServices& services() { return services_; }
+    Lifecycle& lifecycle() { return lifecycle_; }
+    StartupRoutine& startup() { return startup_; }
+    // Exist from the load step that reads them.
+    records::RecordingLists* recordingLists() { return recordingLists_ ? &*recordingLists_ : nullptr; }
+    frmMain* mainWindow() const { return startup_.mainWindow(); }
+    // The recorder's settings as the run state and the setup snapshot hold them now (each capture
+    // reads them afresh when it opens).
+    audio::RecorderSettings recorderSettings() const;
+
+    // ---- StartupParts ----
+    void resetLineState() override;
+    void initTelephony() override;
+    SetupOutcome showSetupModal(QWidget* owner) override;
+    void setRingTimerInterval(int line, std::uint32_t intervalMs) override;
+    void setRingInterval(int line, int number, int intervalMs) override;
+    void loadSetupHidden() override;
+    bool minimizeOnStart() const override;
+    void openLines() override;
+    std::optional<QString> lineDeviceText(int line) const override;
+    void loadRecordingLists() override;
+    void findTrueSpeechDriver() override;
+    void closeMedia() override;
+    void closeLines() override;
+    void unloadWindows() override;
+
+    // ---- MainWindowCommands ----
+    void openSetup(QWidget* owner) override;
+    void openLogViewer(QWidget* owner) override;
+    void openBackup(QWidget* owner) override;
+    void openHelp() override;
+    void browseWaveFiles(QWidget* owner) override;
+    void play() override;
+    void openDialer(QWidget* owner) override;
+    void quickDial(QWidget* owner) override;
+    void openVolumeControl() override;
+
+private:
+    // What line control reads from the windows: the hidden setup dialog's rings field and the
+    // main window's option boxes (their stored values before the main window exists).
+    class WindowLineControls final : public telephony::LineControls {
+    public:
+        explicit WindowLineControls(Program& program) : program_(program) {}
+        QString ringsFieldText() const override;
+        bool legalChecked() const override;
+        bool ringCountChecked() const override;
+
+    private:
+        bool box(bool mainWindowBox, const char* key, const char* defaultValue) const;
+        Program& program_;
+    };
+
+    telephony::LineContext lineContext();
+    audio::Recorder::Services recorderServices();
+    audio::Recorder::Hooks recorderHooks();
+    void bindRoles();
+    void reportProviderHealth();
+    void standIn(QWidget* owner, const QString& title);
+
+    ProgramPlatform platform_;
+    core::ConfigStore config_;
+    core::Strings strings_;
+    records::StatusLog statusLog_;
+    RunState state_;
+    platform::AcmDriverRegistry acmRegistry_;
+    platform::AcmService acm_;
+    platform::MciService mci_;
+    telephony::CallFlowRoles roles_;
+    WindowLineControls controls_;
+    telephony::LineSystem lines_;
+    SetupContext setupContext_;
+    SetupHost setup_;
+    audio::Recorder recorder_;
+    std::optional<records::RecordingLists> recordingLists_;
+    QPointer<QObject> recordingListsBinder_; // lives with the main window's lists
+    Lifecycle lifecycle_;
+    RunnerModalWindows windows_;
+    AppServices services_;
+    StartupRoutine startup_;
+};
+
+} // namespace qlnrec::app
