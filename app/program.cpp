@@ -2,6 +2,7 @@
 
 #include "app/forms/frm_main.h"
 #include "app/shutdown.h"
+#include "core/settings_table.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/modal_runner.h"
 #include "platform/shell/shell_service.h"
@@ -27,8 +28,8 @@ Program::Program(const ProgramPlatform& platform)
       lines_(lineContext(), roles_, controls_),
       setupContext_{lines_.state(), lines_.settings(), platform.lines.telephony(), config_,
                     strings_,       platform.dialogs,  platform.programFolder},
-      setup_(setupContext_), recorder_(recorderServices(), lines_, audio::RecorderSettings{}, recorderHooks(),
-                                       platform.sigscanCandidates),
+      setup_(setupContext_, platform.modal), recorder_(recorderServices(), lines_, audio::RecorderSettings{},
+                                                       recorderHooks(), platform.sigscanCandidates),
       windows_(strings_, platform.modal), services_{platform.events, platform.dialogs, platform.shell,
                                                     config_,         strings_,         statusLog_,
                                                     state_,          windows_,         *this,
@@ -44,8 +45,6 @@ Program::Program(const ProgramPlatform& platform)
     platform::registerBuiltInAcmDrivers(acmRegistry_);
     lifecycle_.endProgram = platform.endProgram;
 
-    // The setup dialog (and its Exit in headless runs) goes through the one modal runner.
-    setup_.setDialogRunner([&modal = platform.modal](QDialog& dialog) { modal.run(dialog); });
     lines_.manager().setEndProgram([this] {
         lifecycle_.exitCode = 1;
         runShutdown(services_, mainWindow());
@@ -136,22 +135,21 @@ QString Program::WindowLineControls::ringsFieldText() const
 
 bool Program::WindowLineControls::legalChecked() const
 {
-    return box(true, "Legal", "0");
+    return box(&frmMain::chkLegal, core::keys::kLegal);
 }
 
 bool Program::WindowLineControls::ringCountChecked() const
 {
-    return box(false, "RingCount", "1");
+    return box(&frmMain::chkRingCount, core::keys::kRingCount);
 }
 
-bool Program::WindowLineControls::box(bool legalBox, const char* key, const char* defaultValue) const
+bool Program::WindowLineControls::box(QCheckBox* frmMain::*member, const core::SettingKey& key) const
 {
     // Each click on a box stores it, so before the window exists the stored value stands in.
     if (const frmMain* window = program_.mainWindow()) {
-        return (legalBox ? window->chkLegal : window->chkRingCount)->isChecked();
+        return (window->*member)->isChecked();
     }
-    return program_.config_.getNumber(QStringLiteral("Config"), QLatin1String(key),
-                                      QLatin1String(defaultValue)) != 0;
+    return program_.config_.getNumber(key) != 0;
 }
 
 // ---- load sequence ----
@@ -200,9 +198,9 @@ bool Program::minimizeOnStart() const
 
 void Program::openLines()
 {
-    // The fast-busy switch is read once at start, like the detector settings it belongs to.
-    lines_.settings().fastBusySwitch =
-        config_.getInt(QStringLiteral("Config"), QStringLiteral("FBS"), QStringLiteral("0"));
+    // Line control takes the fast-busy switch as the lines open; the detectors read the same key
+    // at the end of the load (nothing can change it in between: a saved setup ends the run).
+    lines_.settings().fastBusySwitch = config_.getInt(core::keys::kFastBusy);
     lines_.manager().openConfiguredLines();
 }
 

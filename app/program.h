@@ -47,6 +47,12 @@ class LinePlatform;
 class MediaBackend;
 } // namespace qlnrec::platform
 
+class QCheckBox;
+
+namespace qlnrec::core {
+struct SettingKey;
+}
+
 namespace qlnrec::app {
 
 class frmMain;
@@ -137,7 +143,7 @@ private:
         bool ringCountChecked() const override;
 
     private:
-        bool box(bool mainWindowBox, const char* key, const char* defaultValue) const;
+        bool box(QCheckBox* frmMain::*member, const core::SettingKey& key) const;
         Program& program_;
     };
 

@@ -1,6 +1,7 @@
 #include "telephony/line_dispatcher.h"
 
 #include "core/config_store.h"
+#include "core/settings_table.h"
 #include "core/status_line.h"
 #include "core/strings.h"
 #include "platform/core/event_service.h"
@@ -54,11 +55,6 @@ LineDispatcher::LineDispatcher(LineState& state, LineTimers& timers, LineContext
 void LineDispatcher::status(const QString& text)
 {
     c_.statusLog.addStatusLine(text);
-}
-
-QString LineDispatcher::lineSection(int line) const
-{
-    return lineName(line);
 }
 
 void LineDispatcher::LineCallback(std::uint32_t hDevice, std::uint32_t message, std::uint32_t /*instance*/,
@@ -277,10 +273,9 @@ void LineDispatcher::learnCadence(int line, std::int32_t count)
         timer1.setInterval(timerInterval(slot.ringInterval(1)));
         timer1.setEnabled(true);
         c_.events.processPendingEvents();
-        const QString section = lineSection(line);
-        slot.ringSamples = ringSamplesFromText(
-            c_.config.getSetting(section, QStringLiteral("Calls"), QStringLiteral("32665")));
-        c_.config.saveSetting(section, QStringLiteral("Calls"), nextCallsText(slot.ringSamples));
+        const core::SettingKey weight = core::ringWeight(line);
+        slot.ringSamples = ringSamplesFromText(c_.config.get(weight));
+        c_.config.save(weight, nextCallsText(slot.ringSamples));
         return;
     }
     if (count >= 2 && count <= kLastLearnedRing) {
@@ -301,8 +296,7 @@ void LineDispatcher::learnCadence(int line, std::int32_t count)
         const int number = count - 1;
         const std::int32_t learned = learnedInterval(slot.ringSamples, slot.ringInterval(number), measuredMs);
         slot.ringInterval(number) = learned;
-        c_.config.saveSetting(lineSection(line), QStringLiteral("Param%1").arg(number),
-                              QString::number(learned));
+        c_.config.save(core::ringInterval(line, number), QString::number(learned));
         return;
     }
     timer1.setEnabled(false);

@@ -61,7 +61,6 @@ private:
     void connected(int line);
     void disconnected(platform::HCALL hCall);
     void learnCadence(int line, std::int32_t count);
-    QString lineSection(int line) const;
     void status(const QString& text);
 
     LineState& state_;

@@ -6,22 +6,6 @@
 
 namespace qlnrec::app {
 
-namespace {
-// Runs a dialog through a plain function (the transitional setDialogRunner).
-class FunctionModalRunner final : public platform::ModalRunner {
-public:
-    explicit FunctionModalRunner(SetupHost::DialogRunner run) : run_(std::move(run)) {}
-    int run(QDialog& dialog) override
-    {
-        run_(dialog);
-        return dialog.result();
-    }
-
-private:
-    SetupHost::DialogRunner run_;
-};
-} // namespace
-
 SetupHost::SetupHost(SetupContext& context, platform::ModalRunner& runner)
     : context_(context), runner_(&runner)
 {
@@ -34,12 +18,6 @@ SetupHost::SetupHost(SetupContext& context)
 }
 
 SetupHost::~SetupHost() = default;
-
-void SetupHost::setDialogRunner(DialogRunner runner)
-{
-    ownRunner_ = std::make_unique<FunctionModalRunner>(std::move(runner));
-    runner_ = ownRunner_.get();
-}
 
 void SetupHost::loadHidden()
 {

@@ -26,9 +26,6 @@ public:
     SetupHost& operator=(const SetupHost&) = delete;
 
     void setModalRunner(platform::ModalRunner& runner) { runner_ = &runner; }
-    // Transitional: a function that runs the dialog, for callers not yet handing a ModalRunner.
-    using DialogRunner = std::function<void(QDialog& dialog)>;
-    void setDialogRunner(DialogRunner runner);
     void setOpeners(SetupDialogOpeners openers) { openers_ = std::move(openers); }
 
     // Loads the dialog without showing it, unless it is loaded already.

@@ -27,4 +27,4 @@ void writeFile(const QString& path, const QByteArray& bytes);
 QString runCommand(const QString& command, int* exitCode = nullptr);
 bool haveCommand(const QString& name);
 
-}  // namespace qlnrec::test
+} // namespace qlnrec::test

@@ -192,7 +192,7 @@ bool ModemRig::start(QString* error, bool modemPresent)
 void ModemRig::onMessage(std::uint32_t hDevice, std::uint32_t msg, std::uint32_t p1, std::uint32_t p2,
                          std::uint32_t p3)
 {
-    messages_.push_back({hDevice, msg, p1, p2, p3});
+    messages_.push_back({hDevice, msg, 0, p1, p2, p3, 0});
     if (msg == LINE_CALLSTATE && p1 == LINECALLSTATE_OFFERING) {
         hCall_ = hDevice;
     }

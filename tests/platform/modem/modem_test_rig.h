@@ -15,6 +15,7 @@
 #include "platform/telephony/telephony_service.h"
 #include "platform/wave/wave_service.h"
 #include "tests/platform/modem/modemsim/modem_simulator.h"
+#include "tests/support/line_message.h"
 
 #include <QString>
 
@@ -31,10 +32,6 @@ namespace qlnrec::test {
 // Spins the event loop until pred() holds. The guard only keeps a broken test from hanging; no
 // test measures how long anything takes.
 bool waitFor(const std::function<bool()>& pred, int hangGuardMs = 60000);
-
-struct LineMessage {
-    std::uint32_t hDevice, msg, p1, p2, p3;
-};
 
 struct StatusNotice {
     bool failed;

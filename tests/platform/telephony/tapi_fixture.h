@@ -3,6 +3,7 @@
 // tests drive it.
 #include "platform/core/virtual_event_service.h"
 #include "platform/telephony/line_platform.h"
+#include "tests/support/line_message.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,6 @@
 #include <vector>
 
 namespace qlnrec::test {
-
-struct LineMessage {
-    std::uint32_t hDevice, msg, instance, p1, p2, p3;
-    std::uint64_t atMs;
-};
 
 class TapiFixture : public ::testing::Test {
 protected:
