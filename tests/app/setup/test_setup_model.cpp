@@ -1,6 +1,7 @@
 // The setup dialog's behaviour without its window: the line devices probed at load, the
 // settings read and copied into the run, the field rules, and the save with its order, journal,
 // recordings folder and messages.
+#include "tests/app/setup/full_save_journal.h"
 #include "tests/e2e/program_rig.h"
 
 #include "app/setup/line_device_text.h"
@@ -269,30 +270,7 @@ TEST_F(SetupModelTest, SavesEverySettingInItsOrderWithItsJournalLine)
     EXPECT_EQ(m.save(), SetupModel::SaveResult::Saved);
 
     const QString calls = folder(QStringLiteral("calls/"));
-    EXPECT_EQ(h.takeJournal(), (QStringList{
-                                   QStringLiteral("Config@Line0@1"),
-                                   QStringLiteral("Config@Line1@0"),
-                                   QStringLiteral("Config@Line2@0"),
-                                   QStringLiteral("Config@Line3@0"),
-                                   QStringLiteral("Config@SaveFile@") + calls,
-                                   QStringLiteral("Config@Rings@4"),
-                                   QStringLiteral("Config@Language@1"),
-                                   QStringLiteral("Config@WaveFileFormat@1"),
-                                   QStringLiteral("Modem@Line0@Simulated Voice Modem 1  [28]"),
-                                   QStringLiteral("Modem@Line1@Simulated Voice Modem 2  [28]"),
-                                   QStringLiteral("Modem@Line2@Not Detected Voice Modem Line"),
-                                   QStringLiteral("Modem@Line3@Not Detected Voice Modem Line"),
-                                   QStringLiteral("Config@PopCallID@1"),
-                                   QStringLiteral("Config@MinOnStart@0"),
-                                   QStringLiteral("Config@ActionMan@0"),
-                                   QStringLiteral("Config@AutoStart@1"),
-                                   QStringLiteral("Config@Silence@1"),
-                                   QStringLiteral("Config@SilenceLevel@250"),
-                                   QStringLiteral("Config@SilenceD@7"),
-                                   QStringLiteral("Config@FBS@1"),
-                                   QStringLiteral("Config@Country@2"),
-                                   QStringLiteral("Config@BlockUnknown@1"),
-                               }));
+    EXPECT_EQ(h.takeJournal(), fullSaveJournal(calls));
     EXPECT_EQ(setting("SaveFile"), calls);
     EXPECT_TRUE(QFileInfo(calls).isDir());
     ASSERT_EQ(h.shell.requests().size(), 1u);

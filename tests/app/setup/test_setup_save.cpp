@@ -1,6 +1,7 @@
 // Saving from the setup dialog window: every control reaches the saved settings, a refused
 // folder keeps the dialog open on it, Exit saves nothing, and a save from the running program
 // ends it. The save's own rules are tested on the model (test_setup_model.cpp).
+#include "tests/app/setup/full_save_journal.h"
 #include "tests/e2e/program_rig.h"
 
 #include "app/forms/frm_main.h"
@@ -51,30 +52,7 @@ TEST_F(SetupSave, SavesEverySettingInItsOrderWithItsJournalLine)
     f.cmdSave->click();
 
     const QString calls = folder(QStringLiteral("calls/"));
-    EXPECT_EQ(h.takeJournal(), (QStringList{
-                                   QStringLiteral("Config@Line0@1"),
-                                   QStringLiteral("Config@Line1@0"),
-                                   QStringLiteral("Config@Line2@0"),
-                                   QStringLiteral("Config@Line3@0"),
-                                   QStringLiteral("Config@SaveFile@") + calls,
-                                   QStringLiteral("Config@Rings@4"),
-                                   QStringLiteral("Config@Language@1"),
-                                   QStringLiteral("Config@WaveFileFormat@1"),
-                                   QStringLiteral("Modem@Line0@Simulated Voice Modem 1  [28]"),
-                                   QStringLiteral("Modem@Line1@Simulated Voice Modem 2  [28]"),
-                                   QStringLiteral("Modem@Line2@Not Detected Voice Modem Line"),
-                                   QStringLiteral("Modem@Line3@Not Detected Voice Modem Line"),
-                                   QStringLiteral("Config@PopCallID@1"),
-                                   QStringLiteral("Config@MinOnStart@0"),
-                                   QStringLiteral("Config@ActionMan@0"),
-                                   QStringLiteral("Config@AutoStart@1"),
-                                   QStringLiteral("Config@Silence@1"),
-                                   QStringLiteral("Config@SilenceLevel@250"),
-                                   QStringLiteral("Config@SilenceD@7"),
-                                   QStringLiteral("Config@FBS@1"),
-                                   QStringLiteral("Config@Country@2"),
-                                   QStringLiteral("Config@BlockUnknown@1"),
-                               }));
+    EXPECT_EQ(h.takeJournal(), fullSaveJournal(calls));
     EXPECT_EQ(h.setting(QStringLiteral("Config"), QStringLiteral("SaveFile")), calls);
     EXPECT_TRUE(QFileInfo(calls).isDir());
     ASSERT_EQ(h.shell.requests().size(), 1u);

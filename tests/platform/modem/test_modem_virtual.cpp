@@ -38,33 +38,31 @@ TEST_P(ModemFamiliesInVirtualTime, DialledCallsAnsweredBusyAndWithoutDialTone)
     EXPECT_FALSE(rig.sim().offHook());
     rig.tapi().lineDeallocateCall(rig.hCall());
 
-    rig.sim().setDialOutcome("BUSY", 200);
-    ASSERT_TRUE(rig.makeCall("5550000"));
-    std::uint32_t mode = 0;
-    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_BUSY));
-    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
-    EXPECT_EQ(mode, LINEDISCONNECTMODE_BUSY);
-    ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
-    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
-    rig.tapi().lineDeallocateCall(rig.hCall());
-
-    rig.sim().setDialOutcome("NO ANSWER", 100);
-    ASSERT_TRUE(rig.makeCall("5550003"));
-    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
-    EXPECT_EQ(mode, LINEDISCONNECTMODE_NOANSWER);
-    ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
-    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
-    rig.tapi().lineDeallocateCall(rig.hCall());
-
-    rig.sim().setDialOutcome("NO DIALTONE", 100);
-    ASSERT_TRUE(rig.makeCall("5550001"));
-    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
-    EXPECT_EQ(mode, LINEDISCONNECTMODE_NODIALTONE);
-    ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
-    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+    // Calls the modem reports as failed: each ends with its disconnect mode and is dropped.
+    struct Failed {
+        const char* outcome;
+        int delayMs;
+        const char* number;
+        std::uint32_t mode;
+    };
+    for (const Failed& f : {Failed{"BUSY", 200, "5550000", LINEDISCONNECTMODE_BUSY},
+                            Failed{"NO ANSWER", 100, "5550003", LINEDISCONNECTMODE_NOANSWER},
+                            Failed{"NO DIALTONE", 100, "5550001", LINEDISCONNECTMODE_NODIALTONE}}) {
+        SCOPED_TRACE(f.outcome);
+        rig.sim().setDialOutcome(f.outcome, f.delayMs);
+        ASSERT_TRUE(rig.makeCall(f.number));
+        if (f.mode == LINEDISCONNECTMODE_BUSY) {
+            ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_BUSY));
+        }
+        std::uint32_t mode = 0;
+        ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
+        EXPECT_EQ(mode, f.mode);
+        ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
+        ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+        rig.tapi().lineDeallocateCall(rig.hCall());
+    }
 
     // Hanging up while the modem is still dialling stops the dialling.
-    rig.tapi().lineDeallocateCall(rig.hCall());
     rig.sim().setDialOutcome("NO ANSWER", 5000);
     ASSERT_TRUE(rig.makeCall("5550002"));
     ASSERT_TRUE(rig.waitFor([&] { return rig.sim().streamState() == QStringLiteral("dialing"); }));
