@@ -2,8 +2,8 @@
 
 #include "platform/core/dialog_service.h"
 #include "platform/core/settings_store.h"
+#include "platform/core/shell_service.h"
 #include "platform/core/text_helpers.h"
-#include "platform/shell/shell_service.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 
 #include "core/strings.h"
 #include "platform/core/dialog_service.h"
-#include "platform/shell/shell_service.h"
+#include "platform/core/shell_service.h"
 #include "records/status_log.h"
 
 #include <QDir>

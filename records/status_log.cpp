@@ -1,7 +1,7 @@
 #include "records/status_log.h"
 
+#include "platform/core/shell_service.h"
 #include "platform/core/text_helpers.h"
-#include "platform/shell/shell_service.h"
 
 #include <QDir>
 #include <QFile>
@@ -206,14 +206,8 @@ bool StatusLog::readLogLines(const QString& path, QStringList& lines, const QByt
 
 bool StatusLog::printLog(const QString& pdfPathForTests)
 {
-    platform::ShellService* shell = shell_;
-    if (!shell) {
-        if (!ownShell_) {
-            ownShell_ = std::make_unique<platform::DesktopShellService>();
-        }
-        shell = ownShell_.get();
-    }
-    return shell->printLines(lines_, pdfPathForTests);
+    // Without a shell there is nothing to print with; the caller says so as for a missing printer.
+    return shell_ && shell_->printLines(lines_, pdfPathForTests);
 }
 
 } // namespace qlnrec::records

@@ -29,7 +29,7 @@ public:
     StatusLog(const StatusLog&) = delete;
     StatusLog& operator=(const StatusLog&) = delete;
 
-    // The shell that prints (not owned). Without one, a desktop shell of our own is used.
+    // The shell that prints (not owned). Without one, printing reports that nothing was printed.
     void setShellService(platform::ShellService* shell) { shell_ = shell; }
 
     // Creates "LogFiles" when missing, reads an existing day file's lines into the list and keeps
@@ -89,7 +89,6 @@ private:
     std::unique_ptr<platform::Timer> timLog_;
     QByteArray legacyEncoding_ = QByteArrayLiteral("windows-1252");
     platform::ShellService* shell_ = nullptr;
-    std::unique_ptr<platform::ShellService> ownShell_;
 };
 
 } // namespace qlnrec::records
