@@ -184,11 +184,14 @@ void ModemCall::answer(std::uint32_t id, LineCompletion done)
                                return;
                            }
                            if (r.timedOut) {
+                               // The modem may have gone off hook all the same (its answer
+                               // got lost): back on hook, and the call rings on or is given up.
                                completePending(LINEERR_OPERATIONFAILED);
                                phase_ = Phase::Offering;
+                               ringGapTimer_.restart();
                                commander_.healthCheck(
                                    QStringLiteral("no answer to %1").arg(QString::fromLatin1(line)),
-                                   [this] { commander_.opDone(); });
+                                   [this] { onHook([this] { commander_.opDone(); }); });
                                return;
                            }
                            // Refused: the call keeps ringing.

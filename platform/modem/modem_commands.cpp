@@ -18,10 +18,11 @@ QByteArray initCommandWithX3(const QString& userInit)
         text.remove(0, 2);
     }
     if (!text.toUpper().contains("X3")) {
-        // After an extended command ("+VSD=128,50") a basic one needs a semicolon before it.
+        // After an extended command ("+VSD=128,50", Conexant's "-STE=1") a basic one needs a
+        // semicolon before it.
         bool extended = false;
         for (const char c : text) {
-            if (QByteArray("+#%*$!").contains(c)) {
+            if (QByteArray("+#%*$!-").contains(c)) {
                 extended = true;
             } else if (c == ';') {
                 extended = false;

@@ -198,6 +198,9 @@ public:
     void garbage(const QByteArray& sample) override
     {
         commander.trace("garbage: " + modem::visible(sample));
+        if (!setup.ready()) {
+            setup.noteGarbage();
+        }
         recovery.garbage(setup.ready());
     }
     bool streaming() const override { return streams.stream() != modem::StreamKind::None; }
@@ -355,6 +358,7 @@ ModemLine::SetupInfo ModemLine::setupInfo() const
     info.lineLabel = s.lineLabel;
     info.duplex = impl_->streams.duplexSupported();
     info.callerIdCommand = s.callerIdCommand;
+    info.hangUpReportCommand = s.hangUpReportCommand;
     info.initCommand = s.initCommand;
     return info;
 }

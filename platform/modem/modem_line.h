@@ -57,9 +57,10 @@ public:
         modem::SampleFormat format = modem::SampleFormat::Unsupported;
         int formatCode = -1;
         int lineLabel = -1;
-        std::optional<bool> duplex; // unknown until the first call
-        QByteArray callerIdCommand; // the command that enabled caller ID, empty when none did
-        QByteArray initCommand;     // the user initialisation command sent (with X3)
+        std::optional<bool> duplex;     // unknown until the first call
+        QByteArray callerIdCommand;     // the command that enabled caller ID, empty when none did
+        QByteArray hangUpReportCommand; // what enabled the far end's hang-up reports, empty: none
+        QByteArray initCommand;         // the user initialisation command sent (with X3)
     };
     SetupInfo setupInfo() const;
 

@@ -16,6 +16,7 @@ ModemSetup::ModemSetup(ModemCommander& commander, const ModemLineOptions& option
 void ModemSetup::run(Done done)
 {
     ready_ = false;
+    garbageSeen_ = false;
     done_ = std::move(done);
     settings_.voiceCommands.clear();
     commander_.cmd("ATZ", std::max<std::uint32_t>(options_.commandTimeoutMs, 4000),
@@ -29,7 +30,8 @@ void ModemSetup::run(Done done)
                            if (again.ok()) {
                                basics();
                            } else {
-                               finish(false, QStringLiteral("does not answer AT commands"));
+                               finish(false, garbageSeen_ ? QStringLiteral("it answers garbage")
+                                                          : QStringLiteral("does not answer AT commands"));
                            }
                        });
                    });
@@ -47,12 +49,21 @@ void ModemSetup::finish(bool ok, const QString& why)
     }
 }
 
+// Why the set-up stopped at a command that went unanswered.
+QString ModemSetup::unanswered(const QByteArray& line) const
+{
+    if (garbageSeen_) {
+        return QStringLiteral("it answers garbage");
+    }
+    return QStringLiteral("no answer to %1").arg(QString::fromLatin1(line));
+}
+
 // A command that must be answered; no answer at all ends the set-up.
 void ModemSetup::ask(const QByteArray& line, std::function<void(const ModemReply&)> then)
 {
     commander_.cmd(line, options_.commandTimeoutMs, [this, line, then](const ModemReply& r) {
         if (r.timedOut) {
-            finish(false, QStringLiteral("no answer to %1").arg(QString::fromLatin1(line)));
+            finish(false, unanswered(line));
             return;
         }
         then(r);
@@ -250,10 +261,87 @@ void ModemSetup::callerId(int index)
 
 void ModemSetup::extras()
 {
-    if (settings_.hashCommands || !settings_.voice) {
+    settings_.hangUpReportCommand.clear();
+    if (!settings_.voice) {
         finish(true, {});
         return;
     }
+    if (settings_.hashCommands) {
+        hashToneReports();
+        return;
+    }
+    loopCurrentReports();
+}
+
+namespace {
+// Remote hang-up (a loop-current break while off hook, sent as <DLE>l) among the -STE bits.
+constexpr int kSteRemoteHangUp = 4;
+
+// The value of a "-STE?" answer ("3", "003", "-STE: 3"); -1 when there is none.
+int steValue(const QList<QByteArray>& lines)
+{
+    for (const QByteArray& line : lines) {
+        const QByteArray digits = line.mid(line.lastIndexOf(':') + 1).trimmed();
+        bool ok = false;
+        const int v = digits.toInt(&ok);
+        if (ok && v >= 0 && v <= 255) {
+            return v;
+        }
+    }
+    return -1;
+}
+} // namespace
+
+// A Conexant modem reports the caller's loop-current break only when -STE asks for it; other
+// modems do not know -STE and answer ERROR. The user's own -STE bits are kept.
+void ModemSetup::loopCurrentReports()
+{
+    ask("AT-STE?", [this](const ModemReply& r) {
+        if (!r.ok()) {
+            commander_.trace("no -STE: the loop-current break is reported as the modem does on its own");
+            inactivityTimer();
+            return;
+        }
+        setLoopCurrentReports(std::max(steValue(r.lines), 0));
+    });
+}
+
+void ModemSetup::setLoopCurrentReports(int current)
+{
+    if ((current & kSteRemoteHangUp) != 0) {
+        settings_.hangUpReportCommand = "AT-STE=" + QByteArray::number(current);
+        inactivityTimer();
+        return;
+    }
+    const QByteArray line = "AT-STE=" + QByteArray::number(current | kSteRemoteHangUp);
+    ask(line, [this, line](const ModemReply& r) {
+        if (r.ok()) {
+            settings_.hangUpReportCommand = line;
+        } else {
+            commander_.trace("-STE refused: no loop-current reports");
+        }
+        inactivityTimer();
+    });
+}
+
+// "#" modems report busy and dial tone (and touch tones) only when #VTD asks for them, and forget
+// it with the other voice settings when they leave voice mode.
+void ModemSetup::hashToneReports()
+{
+    const QByteArray line = "AT#VTD=3F,3F,3F";
+    ask(line, [this, line](const ModemReply& r) {
+        if (r.ok()) {
+            settings_.hangUpReportCommand = line;
+            settings_.voiceCommands.append(line);
+        } else {
+            commander_.trace("#VTD refused: tone reports as the modem does on its own");
+        }
+        finish(true, {});
+    });
+}
+
+void ModemSetup::inactivityTimer()
+{
     // The inactivity timer would drop the modem out of voice mode during long idle times.
     ask("AT+VIT=0", [this](const ModemReply&) { finish(true, {}); });
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Setting the modem up from its own answers: reset, result codes with busy detection, the
 // user's commands, voice mode (V.253 +FCLASS=8 or the older #CLS=8), the best sample format it
-// lists at 8000 samples/s, the telephone-line label, the first caller-ID command it accepts;
-// and voice mode again after hanging up knocked the modem out of it.
+// lists at 8000 samples/s, the telephone-line label, the first caller-ID command it accepts, the
+// reports of the far end hanging up that it has to be asked for (Conexant -STE bit 2 for the
+// loop-current break, the "#" modems' #VTD tone reports); and voice mode again after hanging up
+// knocked the modem out of it.
 #include "platform/modem/modem_commander.h"
 #include "platform/modem/modem_options.h"
 #include "platform/modem/voice_format.h"
@@ -24,6 +26,7 @@ struct VoiceSettings {
     int formatCode = -1;
     int lineLabel = 1;
     QByteArray callerIdCommand;      // empty when none was accepted
+    QByteArray hangUpReportCommand;  // what enabled the far end's hang-up reports; empty: none
     QByteArray initCommand;          // the user's commands with X3
     QList<QByteArray> voiceCommands; // what puts the modem back into voice mode as chosen
 };
@@ -43,6 +46,8 @@ public:
     void cancel() { done_ = nullptr; }
     bool ready() const { return ready_; }
     void setNotReady() { ready_ = false; }
+    // Text that cannot come from a working modem arrived during the set-up.
+    void noteGarbage() { garbageSeen_ = true; }
     const VoiceSettings& settings() const { return settings_; }
     // Voice mode again with what the set-up chose, then `then`.
     void reenterVoice(std::function<void()> then, int index = 0);
@@ -51,6 +56,7 @@ public:
 
 private:
     void finish(bool ok, const QString& why);
+    QString unanswered(const QByteArray& line) const;
     void ask(const QByteArray& line, std::function<void(const ModemReply&)> then);
     void basics();
     void voiceMode();
@@ -63,6 +69,10 @@ private:
     QList<QByteArray> callerIdCommands() const;
     void callerId(int index);
     void extras();
+    void loopCurrentReports();
+    void setLoopCurrentReports(int current);
+    void hashToneReports();
+    void inactivityTimer();
 
     ModemCommander& commander_;
     const ModemLineOptions& options_;
@@ -71,6 +81,7 @@ private:
     std::vector<VoiceMethod> candidates_;
     Done done_;
     bool ready_ = false;
+    bool garbageSeen_ = false;
 };
 
 } // namespace qlnrec::platform::modem

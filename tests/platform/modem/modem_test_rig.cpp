@@ -112,6 +112,9 @@ std::unique_ptr<LineProvider> ModemRig::createProvider(const QString& argument,
     } else {
         identity.voice = true; // named explicitly: taken for a voice modem not there yet
     }
+    if (beforeOpen_) {
+        beforeOpen_();
+    }
     std::vector<std::pair<ModemLineOptions, modem::ModemIdentity>> modems;
     modems.emplace_back(options, identity);
     return std::make_unique<ModemProvider>(context, std::move(modems), [this](const ModemLineOptions&) {
@@ -145,6 +148,9 @@ bool ModemRig::start(QString* error, bool modemPresent)
             LinePlatform::create(*events_, QStringLiteral("modemsim:") + options_, error, waveOptions);
     } else {
         registerModemProviders();
+        if (beforeOpen_) {
+            beforeOpen_();
+        }
         platform_ = LinePlatform::create(*events_, QStringLiteral("modem:") + sim_->portPath() + options_,
                                          error, waveOptions);
     }

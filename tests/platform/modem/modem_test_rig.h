@@ -52,6 +52,10 @@ public:
     // waits for the modem's set-up to finish. With modemPresent false the modem is unplugged
     // before the program starts, and the rig waits for the line to report that.
     bool start(QString* error, bool modemPresent = true);
+    // Runs fn once the program has probed the modem, just before the line opens and sets it up
+    // (in virtual time; over a pseudo-terminal before the probe): a fault set here meets the
+    // set-up, not the probe.
+    void beforeLineOpens(std::function<void()> fn) { beforeOpen_ = std::move(fn); }
 
     // Lets events happen until pred() holds (false if it never does; in virtual time, after ten
     // virtual minutes).
@@ -109,6 +113,7 @@ private:
     platform::VirtualEventService* virtual_ = nullptr;
     std::unique_ptr<modemsim::ModemSimulator> sim_;
     QString options_;
+    std::function<void()> beforeOpen_;
     std::unique_ptr<platform::LinePlatform> platform_;
     platform::HLINEAPP app_ = 0;
     platform::HLINE hLine_ = 0;

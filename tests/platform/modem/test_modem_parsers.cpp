@@ -363,6 +363,7 @@ TEST(ModemCommands, InitialisationDialStringsAndTones)
     EXPECT_EQ(initCommandWithX3(QStringLiteral("at&fx3m0")), "AT&fx3m0");
     EXPECT_EQ(initCommandWithX3(QStringLiteral("M0+VSD=128,50")), "ATM0+VSD=128,50;X3");
     EXPECT_EQ(initCommandWithX3(QStringLiteral("+VCID=1;M0")), "AT+VCID=1;M0X3");
+    EXPECT_EQ(initCommandWithX3(QStringLiteral("-STE=1")), "AT-STE=1;X3");
     // Line ends and other control characters cannot smuggle in a second command.
     EXPECT_EQ(initCommandWithX3(QStringLiteral("M0\rATZ")), "ATM0ATZX3");
 

@@ -287,3 +287,258 @@ INSTANTIATE_TEST_SUITE_P(Modems, HangUpNotices, ::testing::ValuesIn(kNotices),
                          [](const ::testing::TestParamInfo<NoticeCase>& info) {
                              return std::string(info.param.name);
                          });
+
+namespace {
+
+// A caller hangs up during a recording; each family reports it its own way, with what the
+// set-up enabled.
+struct CallerHangUpCase {
+    const char* name;
+    qlnrec::modemsim::SimFamily (*family)();
+    const char* options;
+    char exchangeTone; // what the exchange plays afterwards (0: nothing)
+    const char* reportCommand;
+    std::uint32_t mode;
+};
+
+void PrintTo(const CallerHangUpCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// A Conexant controller whose firmware has no -STE but whose silence detector works and which
+// reports the exchange's tones.
+qlnrec::modemsim::SimFamily conexantWithoutSte()
+{
+    qlnrec::modemsim::SimFamily f = qlnrec::modemsim::conexantFamily();
+    f.steCommand = false;
+    f.silenceDetection = true;
+    f.exchangeTonesReported = true;
+    return f;
+}
+
+// A Conexant that reports the exchange's busy tone besides the loop-current break.
+qlnrec::modemsim::SimFamily conexantReportingBusy()
+{
+    qlnrec::modemsim::SimFamily f = qlnrec::modemsim::conexantFamily();
+    f.exchangeTonesReported = true;
+    return f;
+}
+
+const CallerHangUpCase kCallerHangUps[] = {
+    {"conexant_loop_current_break", qlnrec::modemsim::conexantFamily, "", 'b', "AT-STE=4",
+     LINEDISCONNECTMODE_NORMAL},
+    {"conexant_keeps_the_users_ste_bits", qlnrec::modemsim::conexantFamily, ",init=-STE=1", 0, "AT-STE=5",
+     LINEDISCONNECTMODE_NORMAL},
+    {"conexant_without_ste_busy_tone", conexantWithoutSte, "", 'b', "", LINEDISCONNECTMODE_BUSY},
+    {"conexant_without_ste_silence", conexantWithoutSte, "", 0, "", LINEDISCONNECTMODE_UNKNOWN},
+    {"lucent_silence", qlnrec::modemsim::lucentFamily, "", 0, "", LINEDISCONNECTMODE_UNKNOWN},
+    {"usr_busy_tone", qlnrec::modemsim::usrFamily, "", 'b', "", LINEDISCONNECTMODE_BUSY},
+    {"rockwell_dial_tone", qlnrec::modemsim::rockwellFamily, "", 'd', "AT#VTD=3F,3F,3F",
+     LINEDISCONNECTMODE_NORMAL},
+};
+
+class CallerHangsUp : public ::testing::TestWithParam<CallerHangUpCase> {};
+
+} // namespace
+
+// Two calls in a row, so settings the modem forgets between calls are seen to be sent again.
+TEST_P(CallerHangsUp, TheCallEndsTheWayTheModemReportsIt)
+{
+    const CallerHangUpCase& c = GetParam();
+    ModemRig rig(c.family(), QString::fromLatin1(c.options), SimLink::InProcess);
+    QString error;
+    ASSERT_TRUE(rig.start(&error)) << qPrintable(error);
+    EXPECT_EQ(rig.line().setupInfo().hangUpReportCommand, QByteArray(c.reportCommand));
+    rig.sim().setExchangeAfterHangUp(c.exchangeTone);
+    for (int call = 0; call < 2; ++call) {
+        SCOPED_TRACE(call);
+        SimCallerId id;
+        id.number = "5551234";
+        ringAndAnswer(rig, id);
+        if (HasFatalFailure()) {
+            return;
+        }
+        ASSERT_TRUE(rig.startCapture(30));
+        rig.sim().queueFarEndAudio(speechSamples(2));
+        ASSERT_TRUE(rig.waitFor([&] { return rig.sim().farEndQueueEmpty(); }));
+        rig.sim().farEndHangsUp();
+        std::uint32_t mode = 0;
+        ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
+        EXPECT_EQ(mode, c.mode);
+        rig.stopCapture();
+        ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
+        ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+        EXPECT_FALSE(rig.sim().offHook());
+        rig.tapi().lineDeallocateCall(rig.hCall());
+        ASSERT_TRUE(rig.waitFor([&] { return rig.sim().voiceClass() && rig.line().setupInfo().ready; }));
+    }
+    EXPECT_TRUE(rig.notices().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Modems, CallerHangsUp, ::testing::ValuesIn(kCallerHangUps),
+                         [](const ::testing::TestParamInfo<CallerHangUpCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+namespace {
+
+// The failed notice (if the line failed at all) names the port and the trouble, and a later
+// notice says the line works again.
+void expectFailedThenRecovered(ModemRig& rig, const QString& trouble)
+{
+    ASSERT_FALSE(rig.notices().empty());
+    EXPECT_TRUE(rig.notices().front().failed);
+    EXPECT_TRUE(rig.notices().front().text.contains(rig.sim().portPath()))
+        << qPrintable(rig.notices().front().text);
+    EXPECT_TRUE(rig.notices().front().text.contains(trouble)) << qPrintable(rig.notices().front().text);
+    ASSERT_TRUE(rig.waitFor([&] { return !rig.line().failed() && rig.line().setupInfo().ready; }));
+    EXPECT_FALSE(rig.notices().back().failed);
+}
+
+// The next call is offered, answered and ended by the caller as usual.
+void nextCallWorks(ModemRig& rig)
+{
+    SimCallerId id;
+    id.number = "5550101";
+    ringAndAnswer(rig, id);
+    if (::testing::Test::HasFatalFailure()) {
+        return;
+    }
+    rig.sim().sendNotice('b');
+    std::uint32_t mode = 0;
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
+    EXPECT_EQ(mode, LINEDISCONNECTMODE_BUSY);
+    ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+    EXPECT_FALSE(rig.sim().offHook());
+    rig.tapi().lineDeallocateCall(rig.hCall());
+}
+
+} // namespace
+
+TEST(ModemFailureInVirtualTime, AModemAnsweringJustWithinTheTimeOutStillWorks)
+{
+    ModemRig rig(qlnrec::modemsim::conexantFamily(), {}, SimLink::InProcess);
+    // Most of the three-second command time-out, for every command from the set-up on.
+    rig.beforeLineOpens([&] { rig.sim().setReplyDelay(2500); });
+    QString error;
+    ASSERT_TRUE(rig.start(&error)) << qPrintable(error);
+    EXPECT_EQ(rig.line().setupInfo().format, modem::SampleFormat::Signed16);
+    EXPECT_EQ(rig.line().setupInfo().hangUpReportCommand, "AT-STE=4");
+    SimCallerId id;
+    id.number = "5551234";
+    ringAndAnswer(rig, id);
+    if (HasFatalFailure()) {
+        return;
+    }
+    rig.sim().farEndHangsUp();
+    std::uint32_t mode = 0;
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
+    EXPECT_EQ(mode, LINEDISCONNECTMODE_NORMAL);
+    ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+    EXPECT_FALSE(rig.sim().offHook());
+    EXPECT_TRUE(rig.notices().empty());
+}
+
+TEST(ModemFailureInVirtualTime, GarbageFromTheStartFailsTheLineWithAStatusAndItRecoversWhenSane)
+{
+    ModemRig rig(qlnrec::modemsim::usrFamily(), {}, SimLink::InProcess);
+    rig.beforeLineOpens([&] { rig.sim().setGarbage(true); });
+    QString error;
+    EXPECT_FALSE(rig.start(&error));
+    ASSERT_TRUE(rig.line().failed());
+    ASSERT_FALSE(rig.notices().empty());
+    EXPECT_TRUE(rig.notices().front().text.contains(QStringLiteral("garbage")))
+        << qPrintable(rig.notices().front().text);
+    // Attempts while it still babbles fail quietly; once sane, the line works again.
+    rig.advance(10000);
+    EXPECT_EQ(rig.notices().size(), 1u);
+    rig.sim().setGarbage(false);
+    expectFailedThenRecovered(rig, QStringLiteral("garbage"));
+    nextCallWorks(rig);
+}
+
+TEST(ModemFailureInVirtualTime, BytesLostFromRepliesAndEventsNeverHangTheLine)
+{
+    ModemRig rig(conexantReportingBusy(), {}, SimLink::InProcess);
+    // The K of the format list's OK is lost: the set-up cannot trust what it read.
+    rig.beforeLineOpens([&] { rig.sim().dropInReply("AT+VSM=?", 3); });
+    QString error;
+    rig.start(&error);
+    expectFailedThenRecovered(rig, QStringLiteral("AT+VSM=?"));
+    if (HasFatalFailure()) {
+        return;
+    }
+    const std::size_t failures = rig.notices().size();
+
+    // A lost line end is no loss: the next line starts with the line feed.
+    rig.sim().dropInReply("AT+VLS=1", 4);
+    nextCallWorks(rig);
+    if (HasFatalFailure()) {
+        return;
+    }
+
+    // The answer's OK comes without its K: the modem answered, the program cannot know. The
+    // call is not connected, the modem is put back on hook, and the next call works.
+    rig.sim().dropInReply("AT+VLS=1", 3);
+    rig.sim().ring();
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_OFFERING));
+    std::size_t from = rig.mark();
+    const LONG request = rig.tapi().lineAnswer(rig.hCall(), nullptr, 0);
+    ASSERT_GT(request, 0);
+    LineMessage reply{};
+    ASSERT_TRUE(rig.waitMessage(LINE_REPLY, static_cast<std::uint32_t>(request), &reply, &from));
+    EXPECT_NE(reply.p2, 0u);
+    ASSERT_TRUE(rig.waitFor([&] { return !rig.sim().offHook(); }));
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+    rig.tapi().lineDeallocateCall(rig.hCall());
+    nextCallWorks(rig);
+    if (HasFatalFailure()) {
+        return;
+    }
+
+    // The loop-current break loses its <DLE> (it becomes a byte of audio) or its code: the
+    // exchange's busy tone still ends the call.
+    for (const bool dle : {true, false}) {
+        SCOPED_TRACE(dle ? "lost <DLE>" : "lost code");
+        SimCallerId id;
+        id.number = "5551234";
+        ringAndAnswer(rig, id);
+        if (HasFatalFailure()) {
+            return;
+        }
+        rig.sim().dropInNextCode(dle);
+        rig.sim().farEndHangsUp();
+        ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED));
+        ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
+        ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+        EXPECT_FALSE(rig.sim().offHook());
+        rig.tapi().lineDeallocateCall(rig.hCall());
+    }
+    EXPECT_EQ(rig.notices().size(), failures);
+    EXPECT_FALSE(rig.line().failed());
+}
+
+TEST(ModemFailureInVirtualTime, VanishingDuringTheSetUpFailsTheLineAndItRecovers)
+{
+    ModemRig rig(qlnrec::modemsim::lucentFamily(), {}, SimLink::InProcess);
+    rig.beforeLineOpens([&] { rig.sim().vanishOnCommand("AT+VSM="); });
+    QString error;
+    EXPECT_FALSE(rig.start(&error));
+    ASSERT_TRUE(rig.line().failed());
+    ASSERT_EQ(rig.notices().size(), 1u);
+    EXPECT_TRUE(rig.notices().front().failed);
+    // Back, and gone again in the middle of the recovery's set-up: the line keeps waiting.
+    rig.sim().vanishOnCommand("AT+VLS=?");
+    ASSERT_TRUE(rig.sim().plugIn(&error)) << qPrintable(error);
+    ASSERT_TRUE(rig.waitFor([&] { return !rig.sim().pluggedIn(); }));
+    rig.advance(10000);
+    EXPECT_TRUE(rig.line().failed());
+    EXPECT_EQ(rig.notices().size(), 1u);
+    ASSERT_TRUE(rig.sim().plugIn(&error)) << qPrintable(error);
+    expectFailedThenRecovered(rig, QStringLiteral("port"));
+    EXPECT_EQ(rig.line().setupInfo().lineLabel, 2);
+    nextCallWorks(rig);
+}

@@ -46,6 +46,7 @@ public:
     mutable std::mutex mutex;
     SimModem modem;
     bool plugged = false;
+    QByteArray vanishOn; // inside the process: pulled out on receiving a command starting so
 };
 
 namespace {
@@ -329,6 +330,7 @@ public:
           tick_(events, kTickMs, [this] {
               std::lock_guard lock(mutex);
               modem.advanceTo(nowMs());
+              vanishIfAsked();
               flush();
           })
     {
@@ -368,12 +370,18 @@ public:
         }
         modem.advanceTo(nowMs());
         modem.input(bytes);
+        vanishIfAsked();
         flush();
     }
 
     void unplug() override
     {
         std::lock_guard lock(mutex);
+        unplugLocked();
+    }
+
+    void unplugLocked()
+    {
         plugged = false;
         modem.pullOut();
         if (wire_.presence) {
@@ -393,6 +401,23 @@ public:
     }
 
 private:
+    void vanishIfAsked()
+    {
+        const QList<QByteArray> commands = modem.commands();
+        const auto seen = static_cast<qsizetype>(commandsSeen_);
+        commandsSeen_ = static_cast<std::size_t>(commands.size());
+        if (!plugged || vanishOn.isEmpty()) {
+            return;
+        }
+        for (qsizetype i = seen; i < commands.size(); ++i) {
+            if (commands.at(i).toUpper().startsWith(vanishOn)) {
+                vanishOn.clear();
+                unplugLocked();
+                return;
+            }
+        }
+    }
+
     std::uint64_t nowMs()
     {
         const std::uint32_t t = events_.timeGetTime();
@@ -424,6 +449,7 @@ private:
     std::uint32_t last_;
     std::uint64_t elapsed_ = 0;
     QRandomGenerator rng_{20261207};
+    std::size_t commandsSeen_ = 0;
     ModemSimulator::Wire wire_;
     platform::Timer tick_;
 };
@@ -553,6 +579,37 @@ bool ModemSimulator::plugIn(QString* error)
 void ModemSimulator::setToneTimeScale(double scale)
 {
     post([this, scale] { transport_->modem.setToneTimeScale(scale); });
+}
+
+void ModemSimulator::farEndHangsUp()
+{
+    post([this] { transport_->modem.farEndHangsUp(); });
+}
+
+void ModemSimulator::setExchangeAfterHangUp(char tone, int delayMs)
+{
+    post([this, tone, delayMs] { transport_->modem.setExchangeAfterHangUp(tone, delayMs); });
+}
+
+void ModemSimulator::setReplyDelay(int ms)
+{
+    post([this, ms] { transport_->modem.setReplyDelay(ms); });
+}
+
+void ModemSimulator::dropInReply(const QByteArray& commandPrefix, int index)
+{
+    post([this, commandPrefix, index] { transport_->modem.dropInReply(commandPrefix, index); });
+}
+
+void ModemSimulator::dropInNextCode(bool dle)
+{
+    post([this, dle] { transport_->modem.dropInNextCode(dle); });
+}
+
+void ModemSimulator::vanishOnCommand(const QByteArray& commandPrefix)
+{
+    std::lock_guard lock(transport_->mutex);
+    transport_->vanishOn = commandPrefix.toUpper();
 }
 
 bool ModemSimulator::offHook() const

@@ -72,6 +72,24 @@ public:
     bool plugIn(QString* error = nullptr);
     // Scales how long +VTS tones take (1 = their real length).
     void setToneTimeScale(double scale);
+    // The caller hangs up; the modem reports it as its family does with what the program
+    // enabled (loop-current break, silence, the exchange's tone).
+    void farEndHangsUp();
+    // What the exchange plays once the caller has gone: 'b' busy (the default, after 4 s),
+    // 'd' dial tone, 0 nothing.
+    void setExchangeAfterHangUp(char tone, int delayMs = 4000);
+
+    // ---- a failing modem ----
+    // Each command is carried out and answered this long after it arrives.
+    void setReplyDelay(int ms);
+    // The answer to the next command starting with commandPrefix ("" any) loses the byte at
+    // `index` of its framed result code ("\r\nOK\r\n": 3 is the K, 4 the CR).
+    void dropInReply(const QByteArray& commandPrefix, int index);
+    // The next shielded code loses its <DLE> (dle true) or the code after it.
+    void dropInNextCode(bool dle);
+    // Inside the process only: the modem is pulled out when a command starting with
+    // commandPrefix arrives (before it answers).
+    void vanishOnCommand(const QByteArray& commandPrefix);
 
     // ---- what happened ----
     bool offHook() const;

@@ -52,6 +52,13 @@ SimFamily conexantFamily()
     f.dtmfStyle = SimFamily::DtmfStyle::ShieldedRepeats;
     f.underrunAtTransmitStart = true;
     f.duplex = true;
+    // CX93001: the loop-current break only with -STE bit 2; +VSD does nothing and the exchange's
+    // busy tone often goes unreported.
+    f.steCommand = true;
+    f.loopDropReported = true;
+    f.loopDropNeedsSte = true;
+    f.silenceDetection = false;
+    f.exchangeTonesReported = false;
     return f;
 }
 
@@ -82,6 +89,7 @@ SimFamily lucentFamily()
     f.duplex = false;
     f.etxBeforeTransmitEnd = false;
     f.compactDoubleDle = true;
+    f.silenceOnlyS = true;
     return f;
 }
 
@@ -142,6 +150,9 @@ SimFamily rockwellFamily()
     f.duplex = false;
     f.hangUpLeavesVoice = true;
     f.toneUnitMs = 100;
+    f.loopDropReported = true;
+    f.toneReportsNeedVtd = true;
+    f.toneReportsOnlyReceiving = true;
     return f;
 }
 

@@ -49,6 +49,16 @@ struct SimFamily {
     bool hangUpLeavesVoice = false;       // ATH returns to data mode
     bool plainAtiRefused = false;         // ATI answers ERROR
     int toneUnitMs = 10;                  // +VTS / #VTS duration unit
+
+    // How a caller's hang-up shows (SimModem::farEndHangsUp()).
+    bool steCommand = false;               // -STE=<bits> / -STE? accepted (Conexant)
+    bool loopDropReported = false;         // the loop-current break as <DLE>l
+    bool loopDropNeedsSte = false;         // ... only once -STE bit 2 (remote hang-up) is set
+    bool silenceDetection = true;          // +VSD works: <DLE>s / <DLE>q while receiving
+    bool silenceOnlyS = false;             // every silence report is <DLE>s (Lucent)
+    bool exchangeTonesReported = true;     // the exchange's busy / dial tone after the caller left
+    bool toneReportsNeedVtd = false;       // "#" family: tone reports (touch tones too) only after #VTD
+    bool toneReportsOnlyReceiving = false; // busy and dial tone reported in voice receive only
 };
 
 SimFamily conexantFamily(); // CX93001-style USB modem

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <functional>
 #include <map>
+#include <utility>
 
 namespace qlnrec::modemsim {
 
@@ -36,11 +37,34 @@ struct SimModem::Core {
         pending.append(bytes);
     }
 
-    void result(const QByteArray& word) { out("\r\n" + word + "\r\n"); }
+    void result(const QByteArray& word)
+    {
+        QByteArray framed = "\r\n" + word + "\r\n";
+        if (dropThisReply) {
+            dropThisReply = false;
+            if (dropIndex >= 0 && dropIndex < framed.size()) {
+                framed.remove(dropIndex, 1);
+            }
+        }
+        out(framed);
+    }
 
     void info(const QByteArray& line) { out("\r\n" + line + "\r\n"); }
 
-    void code(char c) { out(QByteArray{} + kDle + c); }
+    void code(char c)
+    {
+        switch (std::exchange(dropInCode, CodeLoss::None)) {
+        case CodeLoss::None:
+            out(QByteArray{} + kDle + c);
+            return;
+        case CodeLoss::Dle:
+            out(QByteArray(1, c));
+            return;
+        case CodeLoss::Code:
+            out(QByteArray(1, kDle));
+            return;
+        }
+    }
 
     // ------------------------------------------------------------------ scheduling
     void after(int ms, std::function<void()> fn)
@@ -70,6 +94,10 @@ struct SimModem::Core {
         dleEscape = false;
         due.clear();
         vtdUnits = 10;
+        steBits = 0;
+        toneReports = !family.toneReportsNeedVtd;
+        silenceTenths = 50;
+        ++hookGeneration;
     }
 
     bool isStreaming() const
@@ -112,7 +140,11 @@ struct SimModem::Core {
             }
             const QByteArray line = lineBuffer;
             lineBuffer.clear();
-            execute(line);
+            if (replyDelayMs > 0) {
+                after(replyDelayMs, [this, line] { execute(line); });
+            } else {
+                execute(line);
+            }
             return;
         }
         if (c == '\n') {
@@ -193,6 +225,7 @@ struct SimModem::Core {
         lastPump = now;
         audioCredit = 0;
         silenceCredit = 0;
+        voiceHeard = false;
         ++streams;
         result("CONNECT");
         if ((m == Mode::Transmit || m == Mode::Duplex) && family.underrunAtTransmitStart) {
@@ -210,6 +243,7 @@ struct SimModem::Core {
     void goOnHook()
     {
         offHook = false;
+        ++hookGeneration; // what the last call's line still had coming ends here
         if (isStreaming()) {
             mode = Mode::Command;
         }
@@ -223,6 +257,10 @@ struct SimModem::Core {
             return;
         }
         commands.append(line);
+        if (dropArmed && line.toUpper().startsWith(dropPrefix)) {
+            dropArmed = false;
+            dropThisReply = true;
+        }
         if (garbage) {
             QByteArray junk;
             for (int i = 0; i < 40; ++i) {
@@ -419,7 +457,28 @@ struct SimModem::Core {
             if (!family.hashCommands) {
                 return false;
             }
+            const bool entering = !voice && cmd.mid(5) == "8";
             voice = cmd.mid(5) == "8";
+            if (entering) {
+                // Voice settings are not kept outside voice mode.
+                toneReports = !family.toneReportsNeedVtd;
+            }
+            return true;
+        }
+        if (cmd.startsWith("-STE")) {
+            if (!family.steCommand) {
+                return false;
+            }
+            if (cmd == "-STE?") {
+                infoLines.append(QByteArray::number(steBits));
+                return true;
+            }
+            bool ok = false;
+            const int bits = cmd.mid(5).toInt(&ok);
+            if (!cmd.startsWith("-STE=") || !ok || bits < 0 || bits > 7) {
+                return false;
+            }
+            steBits = bits;
             return true;
         }
         if (cmd == "+VCID=1" || cmd == "#CID=1" || cmd == "#CC1" || cmd == "%CCID=1" || cmd == "*ID1") {
@@ -500,9 +559,13 @@ struct SimModem::Core {
         if (cmd.startsWith("+VTS=")) {
             return tone(cmd.mid(5), finish);
         }
-        return cmd.startsWith("+VIT") || cmd.startsWith("+VSD") || cmd.startsWith("+VGT") ||
-               cmd.startsWith("+VGR") || cmd.startsWith("+VRA") || cmd.startsWith("+VRN") ||
-               cmd.startsWith("+VNH") || cmd.startsWith("+VIP") || cmd.startsWith("+VDR");
+        if (cmd.startsWith("+VSD=")) {
+            silenceTenths = cmd.mid(5).split(',').value(1).toInt();
+            return true;
+        }
+        return cmd.startsWith("+VIT") || cmd.startsWith("+VGT") || cmd.startsWith("+VGR") ||
+               cmd.startsWith("+VRA") || cmd.startsWith("+VRN") || cmd.startsWith("+VNH") ||
+               cmd.startsWith("+VIP") || cmd.startsWith("+VDR");
     }
 
     bool hashCommand(const QByteArray& cmd, QList<QByteArray>&, std::function<void()>& finish)
@@ -544,8 +607,21 @@ struct SimModem::Core {
         if (cmd.startsWith("#VTS=")) {
             return tone(cmd.mid(5), finish);
         }
-        return cmd.startsWith("#VTD") || cmd.startsWith("#VSD") || cmd.startsWith("#VRA") ||
-               cmd.startsWith("#VRN") || cmd.startsWith("#BDR");
+        if (cmd.startsWith("#VTD=")) {
+            bool any = false;
+            for (const QByteArray& mask : cmd.mid(5).split(',')) {
+                bool ok = false;
+                const int bits = mask.toInt(&ok, 16);
+                if (!ok) {
+                    return false;
+                }
+                any = any || bits != 0;
+            }
+            toneReports = any || !family.toneReportsNeedVtd;
+            return true;
+        }
+        return cmd.startsWith("#VSD") || cmd.startsWith("#VRA") || cmd.startsWith("#VRN") ||
+               cmd.startsWith("#BDR");
     }
 
     // +VTS / #VTS: digits last +VTD units each, [f1,f2,d] items d units.
@@ -618,8 +694,47 @@ struct SimModem::Core {
         }
     }
 
+    // The caller hangs up: the loop-current break (if the modem reports it and it is enabled),
+    // then silence (if the modem's detector works) and the exchange's tone, repeated.
+    void farEndHangsUpNow()
+    {
+        if (!offHook || !voice) {
+            return;
+        }
+        const std::uint64_t call = hookGeneration;
+        if (family.loopDropReported && toneReports && (!family.loopDropNeedsSte || (steBits & 4) != 0)) {
+            code('l');
+        }
+        farEndQueue.clear();
+        if (family.silenceDetection && silenceTenths > 0) {
+            after(silenceTenths * 100, [this, call] {
+                if (hookGeneration == call && (mode == Mode::Receive || mode == Mode::Duplex)) {
+                    code(voiceHeard && !family.silenceOnlyS ? 'q' : 's');
+                }
+            });
+        }
+        if (exchangeTone != 0 && family.exchangeTonesReported) {
+            after(exchangeDelayMs, [this, call] { exchangeToneNow(call); });
+        }
+    }
+
+    void exchangeToneNow(std::uint64_t call)
+    {
+        if (hookGeneration != call) {
+            return;
+        }
+        if (toneReports && (!family.toneReportsOnlyReceiving || mode == Mode::Receive)) {
+            code(exchangeTone);
+        }
+        // Busy tone is reported every 4 s, dial tone every 3 s, while it lasts.
+        after(exchangeTone == 'b' ? 4000 : 3000, [this, call] { exchangeToneNow(call); });
+    }
+
     void dtmfNow(const QByteArray& digits)
     {
+        if (!toneReports) {
+            return; // touch-tone reports are off
+        }
         int delay = 0;
         for (const char d : digits) {
             after(delay, [this, d] {
@@ -673,6 +788,7 @@ struct SimModem::Core {
                 farEndQueue.erase(farEndQueue.begin(), farEndQueue.begin() + static_cast<long>(n));
                 data = simEncode(format, chunk);
                 farEndSent.append(data);
+                voiceHeard = true;
             }
             silenceCredit = 0;
         } else if (fillSilence) {
@@ -747,6 +863,23 @@ struct SimModem::Core {
     std::uint64_t dataDle = 0;
     std::uint64_t compactDle = 0;
     int streams = 0;
+
+    // Hang-up reports and the exchange.
+    int steBits = 0;
+    bool toneReports = true;
+    int silenceTenths = 50;
+    bool voiceHeard = false;
+    std::uint64_t hookGeneration = 0;
+    char exchangeTone = 'b';
+    int exchangeDelayMs = 4000;
+
+    // Faults.
+    int replyDelayMs = 0;
+    bool dropArmed = false;
+    QByteArray dropPrefix;
+    int dropIndex = -1;
+    bool dropThisReply = false;
+    enum class CodeLoss { None, Dle, Code } dropInCode = CodeLoss::None;
 };
 
 SimModem::SimModem(SimFamily family) : core_(std::make_unique<Core>(std::move(family))) {}
@@ -842,6 +975,34 @@ void SimModem::sendRaw(const QByteArray& bytes)
 void SimModem::setToneTimeScale(double scale)
 {
     core_->toneTimeScale = scale;
+}
+
+void SimModem::farEndHangsUp()
+{
+    core_->farEndHangsUpNow();
+}
+
+void SimModem::setExchangeAfterHangUp(char tone, int delayMs)
+{
+    core_->exchangeTone = tone;
+    core_->exchangeDelayMs = delayMs;
+}
+
+void SimModem::setReplyDelay(int ms)
+{
+    core_->replyDelayMs = ms;
+}
+
+void SimModem::dropInReply(const QByteArray& commandPrefix, int index)
+{
+    core_->dropArmed = true;
+    core_->dropPrefix = commandPrefix.toUpper();
+    core_->dropIndex = index;
+}
+
+void SimModem::dropInNextCode(bool dle)
+{
+    core_->dropInCode = dle ? Core::CodeLoss::Dle : Core::CodeLoss::Code;
 }
 
 bool SimModem::offHook() const

@@ -57,6 +57,19 @@ public:
     void setGarbage(bool on);
     void sendRaw(const QByteArray& bytes);
     void setToneTimeScale(double scale);
+    // The caller hangs up: reported as the family does with what the program enabled.
+    void farEndHangsUp();
+    // What the exchange plays once the caller has gone ('b' busy, 'd' dial tone, 0 nothing).
+    void setExchangeAfterHangUp(char tone, int delayMs);
+
+    // ---- faults ----
+    // Every command is carried out and answered this long after its CR.
+    void setReplyDelay(int ms);
+    // The answer to the next command starting with commandPrefix ("" any) loses the byte at
+    // `index` of its framed result code ("\r\nOK\r\n": 3 is the K).
+    void dropInReply(const QByteArray& commandPrefix, int index);
+    // The next shielded code loses its <DLE> (dle true) or the code after it.
+    void dropInNextCode(bool dle);
 
     // ---- what happened ----
     bool offHook() const;
