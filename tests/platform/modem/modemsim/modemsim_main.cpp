@@ -8,6 +8,7 @@
 //   audio FILE.wav            far-end speech (any PCM WAVE file)
 //   dtmf DIGITS               touch tones from the far end
 //   busy | loop | dialtone | silence    a hang-up notice
+//   hangup                    the caller hangs up (reported as the family does)
 //   dial OK|BUSY|"NO DIALTONE"|"NO ANSWER"   what the next dialled call leads to
 //   unplug | plug             pull the modem out / plug it in again
 //   garbage on|off            answer every command with noise
@@ -103,6 +104,8 @@ int main(int argc, char** argv)
             sim.sendDtmf(rest.toLatin1());
         } else if (word == QLatin1String("busy")) {
             sim.sendNotice('b');
+        } else if (word == QLatin1String("hangup")) {
+            sim.farEndHangsUp();
         } else if (word == QLatin1String("loop")) {
             sim.sendNotice('l');
         } else if (word == QLatin1String("dialtone")) {
