@@ -32,7 +32,8 @@ void MainWindowLoader::openSteps()
 {
     steps_ =
         std::make_unique<QFile>(s_.state.programFolder + QLatin1Char('/') + QLatin1String(kStepsFileName));
-    if (!steps_->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!steps_->open(QIODevice::WriteOnly | QIODevice::Truncate,
+                      QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         steps_.reset();
     }
 }
@@ -160,7 +161,7 @@ LoadResult MainWindowLoader::run(frmMain& w)
     // 9. The start-up trace.
     openSteps();
     // 10. The log folder.
-    QDir().mkpath(folder + QStringLiteral("/LogFiles"));
+    core::ProgramFolders::makePrivatePath(folder + QStringLiteral("/LogFiles"));
     marker("1");
     // 11. The daily log; an earlier start of today shows its lines first.
     w.attachStatusLog(s_.statusLog);
@@ -175,7 +176,7 @@ LoadResult MainWindowLoader::run(frmMain& w)
         state.tempFolder = core::ProgramFolders::privateTempFolder(config.store().applicationName(), &error);
         if (state.tempFolder.isEmpty()) {
             const QString fallback = folder + QStringLiteral("/tmp");
-            QDir().mkpath(fallback);
+            core::ProgramFolders::makePrivatePath(fallback);
             state.tempFolder = core::ProgramFolders::securePrivateFolder(fallback, &error)
                                    ? fallback + QLatin1Char('/')
                                    : folder + QLatin1Char('/');
@@ -192,7 +193,7 @@ LoadResult MainWindowLoader::run(frmMain& w)
         return LoadResult::EndProgram;
     }
     // 15. The default recordings folder.
-    QDir().mkpath(folder + QStringLiteral("/waveFiles"));
+    core::ProgramFolders::makePrivatePath(folder + QStringLiteral("/waveFiles"));
     marker("9");
     // 16. First start: the disclaimer, then the setup dialog.
     if (config.get(core::keys::kSaveFile).isEmpty()) {
@@ -214,8 +215,24 @@ LoadResult MainWindowLoader::run(frmMain& w)
     // 20. The recordings folder.
     state.recordingsFolder =
         core::ProgramFolders::recordingsFolder(config.get(core::keys::kSaveFile), folder);
-    // 21. The recordings lists.
+    // Recordings in progress are kept beside the recordings rather than in the temporary
+    // folder of step 13 (usually in memory): a crash or power cut leaves them for the next start,
+    // and finishing one is a copy on the same disk. The temporary folder stays when the
+    // recordings folder cannot hold a private folder.
+    {
+        QString error;
+        const QString unfinished =
+            core::ProgramFolders::unfinishedRecordingsFolder(state.recordingsFolder, &error);
+        if (!unfinished.isEmpty()) {
+            state.tempFolder = unfinished;
+        } else {
+            std::fprintf(stderr, "qlnrec: recordings in progress stay in %s (%s)\n",
+                         qPrintable(state.tempFolder), qPrintable(error));
+        }
+    }
+    // 21. The recordings lists, then what an earlier run left unfinished.
     s_.parts.loadRecordingLists();
+    s_.parts.recoverRecordings();
     // 22. A line whose device changed forgets its learned ring timing.
     checkDeviceChanges();
     // 23. The phone book.

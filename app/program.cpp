@@ -2,9 +2,11 @@
 
 #include "app/forms/frm_main.h"
 #include "app/shutdown.h"
+#include "core/program_folders.h"
 #include "core/settings_table.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/modal_runner.h"
+#include "platform/core/settings_store.h"
 #include "platform/shell/shell_service.h"
 #include "platform/telephony/line_platform.h"
 #include "platform/telephony/line_provider.h"
@@ -12,11 +14,26 @@
 #include "ui/records/recordings_lists_binder.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 
 namespace qlnrec::app {
 
 namespace {
+// The settings hold numbers, names and folders: a settings file (and any folder) made for them is
+// the user's only. The store rewrites the file keeping its rights, so creating it private is
+// enough; a file that exists keeps the rights it has.
+void makeSettingsFilePrivate(const QString& path)
+{
+    if (path.isEmpty() || QFileInfo::exists(path)) {
+        return;
+    }
+    core::ProgramFolders::makePrivatePath(QFileInfo(path).path());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 // Volume controls of the common desktops, tried in order.
 const char* const kVolumeControls[] = {"pavucontrol", "pavucontrol-qt", "gnome-control-center", "kmix"};
 } // namespace
@@ -36,6 +53,7 @@ Program::Program(const ProgramPlatform& platform)
                                                     *this,           lifecycle_},
       startup_(services_)
 {
+    makeSettingsFilePrivate(platform.settings.filePath());
     config_.setDialogService(&platform.dialogs);
     if (!platform.programPath.isEmpty()) {
         config_.setShellService(&platform.shell, platform.programPath);
@@ -226,7 +244,17 @@ void Program::findTrueSpeechDriver()
     recorder_.FindTrueSpeechDriver();
 }
 
+void Program::recoverRecordings()
+{
+    recorder_.engine().RecoverUnfinished();
+}
+
 // ---- shutdown ----
+
+void Program::finishRecordings()
+{
+    recorder_.engine().FinishAllNow();
+}
 
 void Program::closeMedia()
 {

@@ -116,7 +116,9 @@ public:
     void openLines() override;
     std::optional<QString> lineDeviceText(int line) const override;
     void loadRecordingLists() override;
+    void recoverRecordings() override;
     void findTrueSpeechDriver() override;
+    void finishRecordings() override;
     void closeMedia() override;
     void closeLines() override;
     void unloadWindows() override;

@@ -19,6 +19,9 @@ void runShutdown(AppServices& services, frmMain* window)
     }
     lifecycle.shuttingDown = true;
 
+    // First, while the lines and the lists are still there: a call being recorded is a
+    // conversation that cannot be repeated.
+    services.parts.finishRecordings();
     if (window) {
         window->deleteWindowRegion();
         window->Timer7.setEnabled(false);

@@ -1,6 +1,6 @@
 #pragma once
 // The shutdown sequence, run once on any close of the main window (and on SIGTERM/SIGINT):
-// the window outline, the player's media alias, the daily log, the lines, the log timer, the
+// every recording in progress written and listed, the window outline, the player's media alias, the daily log, the lines, the log timer, the
 // windows, then the end of the program. No setting is written.
 class QWidget;
 

@@ -27,6 +27,9 @@ public:
     virtual bool minimizeOnStart() const { return false; } // held by the setup dialog
     virtual void openLines() {}
     virtual void loadRecordingLists() {}
+    // Recordings an earlier run left unfinished (it crashed, or a file could not be written)
+    // are written and listed; needs the recordings lists.
+    virtual void recoverRecordings() {}
     // The device text of a line as the hidden setup dialog shows it; nullopt while there is no
     // setup dialog to ask.
     virtual std::optional<QString> lineDeviceText(int /*line*/) const { return std::nullopt; }
@@ -36,9 +39,10 @@ public:
     virtual void loadBlockList() {}
 
     // Shutdown.
-    virtual void closeMedia() {}    // the recording player's media alias
-    virtual void closeLines() {}    // every open line, then the telephony interface
-    virtual void unloadWindows() {} // windows the subsystems own
+    virtual void finishRecordings() {} // every recording in progress or being finished is written
+    virtual void closeMedia() {}       // the recording player's media alias
+    virtual void closeLines() {}       // every open line, then the telephony interface
+    virtual void unloadWindows() {}    // windows the subsystems own
 };
 
 // What the main window's buttons and keys ask for.

@@ -3,6 +3,7 @@
 #include "audio/recording_name.h"
 #include "platform/core/text_helpers.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstring>
@@ -123,7 +124,14 @@ void CaptureEngine::OpenCapture(std::int32_t device, const QString& name, int li
     if (lastWaveResult_ != MMSYSERR_NOERROR) {
         return;
     }
+    writer_.keepUnfinished(line);
     writer_.deleteTempFile(line);
+    c.storeFailed = false;
+    // The sidecar names the recording, so a start after a crash can finish it. Prompt captures
+    // are not conversations and are not recovered.
+    if (c.recordingName != kGreetingName && c.recordingName != kLegalName) {
+        writer_.writeSidecar(line, c.recordingName, settings_.outputFormat);
+    }
     if (c.recordingName != kGreetingName) {
         timWriteFile(line).setEnabled(true);
     }
@@ -286,14 +294,121 @@ void CaptureEngine::FinishRecording(int line)
     CaptureLine& c = this->line(line);
     const QString name = unusedRecordingName(settings_.recordingsFolder, c.recordingName);
     const QString path = settings_.recordingsFolder + name;
-    const WriteOutcome outcome = writeWaveFromTemp(writer_.tempFilePath(line), path, settings_.outputFormat);
+    QString error;
+    const WriteOutcome outcome =
+        writeWaveFromTemp(writer_.tempFilePath(line), path, settings_.outputFormat, &error);
     FreeCaptureBlocks(line);
+    if (outcome == WriteOutcome::Failed) {
+        // A half-written file would claim audio it does not hold; the temporary file and its
+        // sidecar stay, and the next start writes the recording.
+        QFile::remove(path);
+        status(
+            QStringLiteral("Recording %1 cannot be written (%2); it is kept and finished at the next start")
+                .arg(c.recordingName, error));
+        return;
+    }
+    writer_.deleteTempFile(line);
     if (outcome == WriteOutcome::TooShort || !QFileInfo::exists(path)) {
         return;
     }
     if (links_.finishedRecording) {
         links_.finishedRecording(name);
     }
+}
+
+void CaptureEngine::FinishAllNow()
+{
+    for (int i = 0; i < kLines; ++i) {
+        FinishNow(i);
+    }
+}
+
+void CaptureEngine::FinishNow(int line)
+{
+    CaptureLine& c = this->line(line);
+    telephony::LineSlot& s = slot(line);
+    if (c.deviceOpen && !c.inSwap) {
+        const bool awaiting = s.recordState == kAwaitingReply;
+        // A block the device returned but the swap has not taken yet is stored first; queueing
+        // the idle header also takes what the device held meanwhile.
+        if (c.bufferFilled == 1 && c.changeBufferEnabled && s.recordState != kRecordIdle) {
+            timChangeBuffer_Timer(line);
+        }
+        if (c.deviceOpen && s.recordState != kRecordIdle) {
+            StopCapture(line);
+        }
+        // The reset returned the queued header: the last block is stored and the device closes.
+        if (c.deviceOpen && c.changeBufferEnabled && c.bufferFilled == 1) {
+            timChangeBuffer_Timer(line);
+        }
+        if (c.deviceOpen) {
+            c.changeBufferEnabled = false;
+            wave_.waveInReset(s.waveInHandle);
+            c.bufferFilled = 0;
+            CloseCapture(line);
+        }
+        closedWhileAwaiting_.at(static_cast<std::size_t>(line)) = awaiting;
+    }
+    if (c.captureClosed == 0 || c.deviceOpen) {
+        return;
+    }
+    c.captureClosed = 0;
+    timWriteFile(line).setEnabled(false);
+    if (trueSpeech()) {
+        conversion_.CloseConversion(line);
+    }
+    if (!closedWhileAwaiting_.at(static_cast<std::size_t>(line)) && c.recordingName != kGreetingName) {
+        FinishRecording(line);
+    }
+}
+
+std::vector<RecoveredRecording> CaptureEngine::RecoverUnfinished()
+{
+    if (settingsSource_) {
+        setSettings(settingsSource_());
+    }
+    std::vector<RecoveredRecording> recovered;
+    for (const UnfinishedRecording& u : findUnfinishedRecordings(writer_.tempFolder())) {
+        // What a crash cut off in the middle of a write is not audio.
+        const std::int64_t bytes = wholeBlockBytes(u.format, QFileInfo(u.dataPath).size());
+        if (headerBytes(u.format) + bytes < kShortRecordingBytes) {
+            QFile::remove(u.dataPath);
+            QFile::remove(u.sidecarPath);
+            continue;
+        }
+        QFile(u.dataPath).resize(bytes);
+        const QString name = unusedRecordingName(settings_.recordingsFolder, u.name);
+        const QString path = settings_.recordingsFolder + name;
+        QString error;
+        if (writeWaveFromTemp(u.dataPath, path, u.format, &error) != WriteOutcome::Written) {
+            QFile::remove(path);
+            status(QStringLiteral("Unfinished recording %1 cannot be written (%2); it is kept")
+                       .arg(u.name, error));
+            continue;
+        }
+        QFile::remove(u.dataPath);
+        QFile::remove(u.sidecarPath);
+        const double seconds = storedSeconds(u.format, bytes);
+        status(QStringLiteral("Recovered unfinished recording %1 (%2 s)").arg(name).arg(seconds, 0, 'f', 1));
+        if (links_.finishedRecording) {
+            links_.finishedRecording(name);
+        }
+        recovered.push_back({name, seconds});
+    }
+    return recovered;
+}
+
+void CaptureEngine::stored(int line, bool ok)
+{
+    CaptureLine& c = this->line(line);
+    if (ok || c.storeFailed) {
+        return;
+    }
+    // Once per capture: the call goes on, and what was stored so far stays a valid recording.
+    c.storeFailed = true;
+    status(QStringLiteral("Line%1 recording cannot be stored (disk full or not writable); "
+                          "the part recorded so far is kept")
+               .arg(line));
 }
 
 void CaptureEngine::stopAndDrop(int line)
@@ -354,11 +469,12 @@ void CaptureEngine::ProcessBlock(int line, int headerIndex)
         if (compressed) {
             const std::uint32_t length = conversion_.convertedLength(line);
             if (length > 0) {
-                writer_.AppendBlock(line, reinterpret_cast<const char*>(conversion_.convertedData(line)),
-                                    length);
+                stored(line,
+                       writer_.AppendBlock(
+                           line, reinterpret_cast<const char*>(conversion_.convertedData(line)), length));
             }
         } else if (n != 0) {
-            writer_.AppendBlock(line, header.lpData, n);
+            stored(line, writer_.AppendBlock(line, header.lpData, n));
         }
     }
     conversion_.ReleaseConversion(line);

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace qlnrec::audio {
 
@@ -78,6 +79,14 @@ struct CaptureLine {
     std::int32_t balancedRun = 0;
     // Blocks processed since the capture opened, and samples handed to the temporary file.
     std::uint64_t blocksProcessed = 0;
+    // A block could not be stored since the capture opened (reported once per capture).
+    bool storeFailed = false;
+};
+
+// A recording an earlier run left unfinished and this start has written.
+struct RecoveredRecording {
+    QString name;
+    double seconds = 0;
 };
 
 class CaptureEngine {
@@ -118,8 +127,18 @@ public:
 
     // The block pipeline for one returned header (stop triggers included).
     void ProcessBlock(int line, int headerIndex);
-    // Writes the line's recording file from its temporary file and lists it.
+    // Writes the line's recording file from its temporary file and lists it. The temporary file
+    // goes once the recording is written; when it cannot be written it stays for the next start.
     void FinishRecording(int line);
+
+    // The program ends: every capture stops now, the audio the device holds is stored, the device
+    // closes and the recording is written and listed at once, without waiting for the grace tick.
+    // A recording whose capture has already closed is written too.
+    void FinishAllNow();
+    void FinishNow(int line);
+    // Writes and lists every recording an earlier run left in the temporary folder (a crash, or a
+    // file that could not be written then); each gets a status line.
+    std::vector<RecoveredRecording> RecoverUnfinished();
 
     // Timer ticks, by line.
     void timChangeBuffer_Timer(int line);
@@ -139,6 +158,7 @@ private:
     telephony::LineSlot& slot(int line) { return lines_[line]; }
     void status(const QString& text);
     void stopAndDrop(int line);
+    void stored(int line, bool ok);
     void voiceHeard(int line);
     void settlePreviousCapture(int line);
     bool trueSpeech() const { return settings_.outputFormat == OutputFormat::TrueSpeech; }

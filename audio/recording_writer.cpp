@@ -2,6 +2,7 @@
 
 #include "audio/recording_name.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,13 +10,24 @@
 
 namespace qlnrec::audio {
 
-WriteOutcome writeWaveFromTemp(const QString& tempPath, const QString& outPath, OutputFormat format)
+namespace {
+constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+} // namespace
+
+WriteOutcome writeWaveFromTemp(const QString& tempPath, const QString& outPath, OutputFormat format,
+                               QString* error)
 {
     QFile temp(tempPath);
     const bool tempOpen = temp.open(QIODevice::ReadOnly);
     QFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    const auto failed = [&](const QFile& file) {
+        if (error) {
+            *error = file.errorString();
+        }
         return WriteOutcome::Failed;
+    };
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate, kPrivateFile)) {
+        return failed(out);
     }
     const std::int64_t length = tempOpen ? temp.size() : 0;
     if (headerBytes(format) + length < kShortRecordingBytes) {
@@ -35,7 +47,51 @@ WriteOutcome writeWaveFromTemp(const QString& tempPath, const QString& outPath, 
         copied += got;
     }
     ok = out.flush() && ok;
-    return ok ? WriteOutcome::Written : WriteOutcome::Failed;
+    if (!ok) {
+        return failed(out.error() != QFileDevice::NoError ? out : temp);
+    }
+    return WriteOutcome::Written;
+}
+
+std::int64_t wholeBlockBytes(OutputFormat format, std::int64_t bytes)
+{
+    const std::int64_t block = format == OutputFormat::TrueSpeech ? 32 : 2;
+    return bytes / block * block;
+}
+
+double storedSeconds(OutputFormat format, std::int64_t bytes)
+{
+    const double perSecond = format == OutputFormat::TrueSpeech ? kTrueSpeechBytesPerSecond : 16000.0;
+    return static_cast<double>(bytes) / perSecond;
+}
+
+std::vector<UnfinishedRecording> findUnfinishedRecordings(const QString& tempFolder)
+{
+    std::vector<UnfinishedRecording> found;
+    const QStringList sidecars =
+        QDir(tempFolder).entryList(QStringList{QLatin1Char('*') + kSidecarSuffix}, QDir::Files, QDir::Name);
+    for (const QString& sidecar : sidecars) {
+        UnfinishedRecording u;
+        u.sidecarPath = tempFolder + sidecar;
+        u.dataPath = u.sidecarPath.left(u.sidecarPath.size() - kSidecarSuffix.size());
+        QFile file(u.sidecarPath);
+        if (!file.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        if (lines.size() < 2 || (lines[0] != QLatin1String("0") && lines[0] != QLatin1String("1"))) {
+            continue;
+        }
+        u.format = lines[0] == QLatin1String("1") ? OutputFormat::TrueSpeech : OutputFormat::Pcm;
+        // The name was cleaned when the capture opened; cleaning again keeps a tampered sidecar
+        // from writing outside the recordings folder.
+        u.name = cleanRecordingName(lines[1]);
+        if (u.name.isEmpty()) {
+            continue;
+        }
+        found.push_back(u);
+    }
+    return found;
 }
 
 QString RecordingWriter::tempFilePath(int line) const
@@ -46,15 +102,44 @@ QString RecordingWriter::tempFilePath(int line) const
 bool RecordingWriter::AppendBlock(int line, const char* data, std::int64_t bytes)
 {
     QFile file(tempFilePath(line));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append, kPrivateFile)) {
         return false;
     }
-    return file.write(data, bytes) == bytes;
+    // Closed after every block: what has been written survives a crash of the program.
+    return file.write(data, bytes) == bytes && file.flush();
 }
 
 void RecordingWriter::deleteTempFile(int line)
 {
     QFile::remove(tempFilePath(line));
+    QFile::remove(sidecarPath(line));
+}
+
+bool RecordingWriter::writeSidecar(int line, const QString& name, OutputFormat format)
+{
+    QFile file(sidecarPath(line));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, kPrivateFile)) {
+        return false;
+    }
+    const QByteArray text = QByteArray::number(static_cast<int>(format)) + '\n' + name.toUtf8() + '\n';
+    return file.write(text) == text.size() && file.flush();
+}
+
+void RecordingWriter::keepUnfinished(int line)
+{
+    const QString data = tempFilePath(line);
+    if (!QFile::exists(sidecarPath(line)) || QFileInfo(data).size() == 0) {
+        return;
+    }
+    for (int n = 1;; ++n) {
+        const QString aside = data + QStringLiteral("-%1").arg(n);
+        if (!QFile::exists(aside) && !QFile::exists(aside + kSidecarSuffix)) {
+            if (QFile::rename(data, aside)) {
+                QFile::rename(sidecarPath(line), aside + kSidecarSuffix);
+            }
+            return;
+        }
+    }
 }
 
 QString unusedRecordingName(const QString& folder, const QString& name)

@@ -124,7 +124,9 @@ bool ConfigStore::saveSettingLogged(const QString& section, const QString& key, 
 bool ConfigStore::appendJournalLine(const QString& line, QString* error) const
 {
     QFile file(journalPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // The journal holds numbers and names: readable by the user only.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         *error = file.errorString();
         return false;
     }

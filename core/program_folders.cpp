@@ -3,12 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qlnrec::core {
 
@@ -55,7 +57,7 @@ bool ProgramFolders::ensureWritableFolder(const QString& path, QString* error)
         *error = QStringLiteral("%1 exists and is not a folder").arg(path);
         return false;
     }
-    if (!info.exists() && !QDir().mkpath(path)) {
+    if (!info.exists() && !makePrivatePath(path)) {
         *error = QStringLiteral("%1 cannot be created").arg(path);
         return false;
     }
@@ -96,6 +98,49 @@ bool ProgramFolders::securePrivateFolder(const QString& path, QString* error)
         return false;
     }
     return true;
+}
+
+bool ProgramFolders::makePrivatePath(const QString& path)
+{
+    const QString target = cleanAbsolute(path);
+    if (QFileInfo(target).isDir()) {
+        return true;
+    }
+    // The missing folders, innermost first; each is made 0700 from the start, so there is no
+    // moment in which another user could open it.
+    QStringList missing;
+    for (QString p = target; !p.isEmpty() && !QFileInfo::exists(p); p = QFileInfo(p).path()) {
+        missing.prepend(p);
+        if (p == QFileInfo(p).path()) {
+            break;
+        }
+    }
+    for (const QString& p : std::as_const(missing)) {
+        if (::mkdir(QFile::encodeName(p).constData(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    return QFileInfo(target).isDir();
+}
+
+QString ProgramFolders::unfinishedRecordingsFolder(const QString& recordingsFolder, QString* error)
+{
+    QString reason;
+    if (recordingsFolder.isEmpty() || !QFileInfo(recordingsFolder).isDir()) {
+        reason = QStringLiteral("%1 is not a folder").arg(recordingsFolder);
+    } else {
+        const QString path = cleanAbsolute(recordingsFolder) + QStringLiteral("/.unfinished");
+        const QByteArray native = QFile::encodeName(path);
+        if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+            reason = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        } else if (securePrivateFolder(path, &reason)) {
+            return withSlash(path);
+        }
+    }
+    if (error) {
+        *error = reason;
+    }
+    return {};
 }
 
 QString ProgramFolders::privateTempFolder(const QString& applicationName, QString* error)

@@ -1,6 +1,7 @@
 #pragma once
-// Where the program keeps its files: the program ("home") folder, the recordings folder and a
-// private temporary folder for the per-line recording files.
+// Where the program keeps its files: the program ("home") folder, the recordings folder and the
+// private folders for the per-line recording files. Folders the program makes are private to the
+// user (0700): recordings and logs hold other people's voices and numbers.
 #include <QString>
 
 namespace qlnrec::core {
@@ -28,6 +29,16 @@ public:
     // Checks that path is a real directory (not a link) owned by this user and closes its
     // permissions to 0700. False with a reason otherwise.
     static bool securePrivateFolder(const QString& path, QString* error);
+
+    // Creates path and its missing parents, each new folder readable by this user only (0700).
+    // Folders that exist keep their rights: the user may have chosen a shared one on purpose.
+    static bool makePrivatePath(const QString& path);
+
+    // Where recordings still being made are kept: "<recordings folder>.unfinished/", private to
+    // this user. It sits on the recordings folder's own disk, so finishing a recording is a copy
+    // on the same disk and what a crash leaves behind is still there at the next start (a
+    // runtime folder is usually in memory). Empty with *error when it cannot be made private.
+    static QString unfinishedRecordingsFolder(const QString& recordingsFolder, QString* error = nullptr);
 };
 
 } // namespace qlnrec::core

@@ -1,5 +1,6 @@
 #include "records/status_log.h"
 
+#include "core/program_folders.h"
 #include "platform/core/shell_service.h"
 #include "platform/core/text_helpers.h"
 
@@ -69,7 +70,7 @@ QString StatusLog::dayFileName(const QDate& date)
 
 void StatusLog::openAtStart()
 {
-    QDir().mkpath(logFolder());
+    core::ProgramFolders::makePrivatePath(logFolder());
     openDayFile(events_.currentDateTime().date());
     timLog_->setEnabled(true);
 }
@@ -80,7 +81,8 @@ void StatusLog::openDayFile(const QDate& date)
     currentPath_ = logFolder() + QLatin1Char('/') + dayFileName(date);
     if (!QFileInfo::exists(currentPath_)) {
         file_ = std::make_unique<QFile>(currentPath_);
-        if (!file_->open(QIODevice::WriteOnly)) {
+        // The log holds callers' numbers and names: readable by the user only.
+        if (!file_->open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
             file_.reset();
         }
         return;
@@ -98,7 +100,8 @@ void StatusLog::openDayFile(const QDate& date)
 bool StatusLog::reopenForAppend()
 {
     file_ = std::make_unique<QFile>(currentPath_);
-    if (!file_->open(QIODevice::WriteOnly | QIODevice::Append)) {
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Append,
+                     QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         file_.reset();
         return false;
     }

@@ -2,10 +2,10 @@
 // A whole start-up environment from test backends: virtual time, a private home, a scripted
 // dialog service, a recording shell, and parts that log the order in which they are called.
 #include "app/app_services.h"
-#include "core/config_store.h"
 #include "app/modal_windows.h"
 #include "app/run_state.h"
 #include "app/startup_parts.h"
+#include "core/config_store.h"
 #include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/settings_store.h"
@@ -61,6 +61,7 @@ public:
     }
     void openLines() override { log_.add(QStringLiteral("openLines")); }
     void loadRecordingLists() override { log_.add(QStringLiteral("loadRecordingLists")); }
+    void recoverRecordings() override { log_.add(QStringLiteral("recoverRecordings")); }
     std::optional<QString> lineDeviceText(int line) const override
     {
         return deviceText[static_cast<std::size_t>(line)];
@@ -75,6 +76,7 @@ public:
     }
     void findTrueSpeechDriver() override { log_.add(QStringLiteral("findTrueSpeechDriver")); }
     void loadBlockList() override { log_.add(QStringLiteral("loadBlockList")); }
+    void finishRecordings() override { log_.add(QStringLiteral("finishRecordings")); }
     void closeMedia() override { log_.add(QStringLiteral("closeMedia")); }
     void closeLines() override { log_.add(QStringLiteral("closeLines")); }
 

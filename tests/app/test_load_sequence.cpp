@@ -81,13 +81,13 @@ TEST_F(LoadSequenceTest, StepsRunInOrderWithTheirMarkersWrittenAsTheyHappen)
                            QStringLiteral("setRingTimerInterval 2 6500"),
                            QStringLiteral("setRingTimerInterval 3 6500"), QStringLiteral("loadSetupHidden"),
                            QStringLiteral("openLines"), QStringLiteral("loadRecordingLists"),
-                           QStringLiteral("loadPhoneBook"), QStringLiteral("loadRingRules"),
-                           QStringLiteral("minimizeOnStart"), QStringLiteral("findTrueSpeechDriver"),
-                           QStringLiteral("loadBlockList")}));
+                           QStringLiteral("recoverRecordings"), QStringLiteral("loadPhoneBook"),
+                           QStringLiteral("loadRingRules"), QStringLiteral("minimizeOnStart"),
+                           QStringLiteral("findTrueSpeechDriver"), QStringLiteral("loadBlockList")}));
     EXPECT_EQ(stepsAtCall.first(), QStringLiteral("resetLineState|1\r\n2\r\n"));
     EXPECT_EQ(stepsAtCall[1], QStringLiteral("initTelephony|1\r\n2\r\n6\r\n8\r\n"));
     EXPECT_EQ(stepsAtCall[6], QStringLiteral("loadSetupHidden|1\r\n2\r\n6\r\n8\r\n9\r\n"));
-    EXPECT_EQ(stepsAtCall[10], QStringLiteral("loadRingRules|1\r\n2\r\n6\r\n8\r\n9\r\n10\r\n"));
+    EXPECT_EQ(stepsAtCall[11], QStringLiteral("loadRingRules|1\r\n2\r\n6\r\n8\r\n9\r\n10\r\n"));
     EXPECT_EQ(h.steps(), QStringLiteral("1\r\n2\r\n6\r\n8\r\n9\r\n10\r\n"));
 
     const QString folder = h.programFolder();

@@ -90,7 +90,8 @@ TEST_F(MainWindowTest, ExitLabelRunsTheShutdownOnce)
     EXPECT_TRUE(h.lifecycle.shuttingDown);
     EXPECT_EQ(h.programEnds, 1);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(h.log.calls, (QStringList{QStringLiteral("closeMedia"), QStringLiteral("closeLines")}));
+    EXPECT_EQ(h.log.calls, (QStringList{QStringLiteral("finishRecordings"), QStringLiteral("closeMedia"),
+                                        QStringLiteral("closeLines")}));
     window.close();
     EXPECT_EQ(h.programEnds, 1);
 }

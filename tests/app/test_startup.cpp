@@ -135,7 +135,8 @@ TEST_F(StartupTest, ClosingTheWindowShutsDownInOrderWithoutWritingSettings)
     h.log.calls.clear();
 
     startup.mainWindow()->cmdExit->click();
-    EXPECT_EQ(h.log.calls, (QStringList{QStringLiteral("closeMedia"), QStringLiteral("closeLines")}));
+    EXPECT_EQ(h.log.calls, (QStringList{QStringLiteral("finishRecordings"), QStringLiteral("closeMedia"),
+                                        QStringLiteral("closeLines")}));
     EXPECT_FALSE(logOpenAtCloseLines);
     EXPECT_FALSE(h.statusLog.timLog().isEnabled());
     EXPECT_FALSE(startup.mainWindow()->hasWindowRegion());

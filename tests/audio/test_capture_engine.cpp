@@ -5,6 +5,7 @@
 #include "capture_harness.h"
 #include "tests/platform/acm/fake_drivers.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -89,7 +90,12 @@ TEST(CaptureEngine, ANewCaptureStartsAFreshTemporaryFile)
     h.events.advance(1200);
     h.stop(3);
     ASSERT_TRUE(h.settle(3));
-    EXPECT_EQ(QFile(h.temp + "qlnt3").size(), 1200 * 16);
+    // Only this capture's audio is in the recording, and the written recording leaves no copy
+    // behind.
+    ASSERT_EQ(h.finished.size(), 1u);
+    EXPECT_EQ(QFile(h.path(h.finished[0])).size(), 44 + 1200 * 16);
+    EXPECT_FALSE(QFile::exists(h.temp + "qlnt3"));
+    EXPECT_TRUE(QDir(h.temp).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST(CaptureEngine, RecordingShorterThanTheThresholdLeavesAnEmptyUnlistedFile)

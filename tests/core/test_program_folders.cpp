@@ -77,6 +77,46 @@ TEST(ProgramFolder, CreatedWhenMissingAndRefusedWhenAFileIsInTheWay)
     EXPECT_TRUE(error.contains(QStringLiteral("not a folder")));
 }
 
+TEST(ProgramFolder, FoldersMadeArePrivateAndFoldersThatExistKeepTheirRights)
+{
+    TempHome home;
+    const QString shared = home.path(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0755), 0);
+    QString error;
+    EXPECT_TRUE(ProgramFolders::ensureWritableFolder(shared + QStringLiteral("/a/b"), &error));
+    EXPECT_EQ(modeOf(shared), 0755u);
+    EXPECT_EQ(modeOf(shared + QStringLiteral("/a")), 0700u);
+    EXPECT_EQ(modeOf(shared + QStringLiteral("/a/b")), 0700u);
+    EXPECT_TRUE(ProgramFolders::makePrivatePath(shared));
+    EXPECT_EQ(modeOf(shared), 0755u);
+    writeFile(home.path(QStringLiteral("plainfile")), "x");
+    EXPECT_FALSE(ProgramFolders::makePrivatePath(home.path(QStringLiteral("plainfile"))));
+}
+
+TEST(UnfinishedRecordingsFolder, PrivateFolderInsideTheRecordingsFolder)
+{
+    TempHome home;
+    const QString recordings = home.path(QStringLiteral("rec/"));
+    ASSERT_TRUE(QDir().mkpath(recordings));
+    ASSERT_EQ(::chmod(QFile::encodeName(recordings).constData(), 0755), 0);
+    const QString folder = ProgramFolders::unfinishedRecordingsFolder(recordings);
+    EXPECT_EQ(folder, recordings + QStringLiteral(".unfinished/"));
+    EXPECT_EQ(modeOf(folder), 0700u);
+    EXPECT_EQ(modeOf(recordings), 0755u);
+    // One that was opened up is closed again; a link in its place is refused.
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    EXPECT_EQ(ProgramFolders::unfinishedRecordingsFolder(recordings), folder);
+    EXPECT_EQ(modeOf(folder), 0700u);
+    const QString other = home.path(QStringLiteral("other/"));
+    ASSERT_TRUE(QDir().mkpath(other + QStringLiteral("elsewhere")));
+    ASSERT_TRUE(QFile::link(other + QStringLiteral("elsewhere"), other + QStringLiteral(".unfinished")));
+    QString error;
+    EXPECT_TRUE(ProgramFolders::unfinishedRecordingsFolder(other, &error).isEmpty());
+    EXPECT_TRUE(
+        ProgramFolders::unfinishedRecordingsFolder(home.path(QStringLiteral("missing/")), &error).isEmpty());
+}
+
 TEST(RecordingsFolder, SettingOrProgramFolderAlwaysEndingInSlash)
 {
     EXPECT_EQ(core::ProgramFolders::recordingsFolder({}, QStringLiteral("/home/u/.local/share/qlnrec")),

@@ -39,8 +39,10 @@ QString makeFolder(const QString& folder)
 }
 } // namespace
 
-ProgramRig::ProgramRig(const QString& linesSpec, const QString& scenarioName, QStringList sigscanCandidates)
-    : settingsStore(QStringLiteral("qlnrec"), home.configFile()),
+ProgramRig::ProgramRig(const QString& linesSpec, const QString& scenarioName, QStringList sigscanCandidates,
+                       std::shared_ptr<TempHome> sharedHome)
+    : homeHolder(sharedHome ? std::move(sharedHome) : std::make_shared<TempHome>()), home(*homeHolder),
+      settingsStore(QStringLiteral("qlnrec"), home.configFile()),
       platform(createLines(events, linesSpec, scenarioName, scenario)),
       media(std::make_unique<platform::NullMediaBackend>(events)),
       program(std::make_unique<app::Program>(app::ProgramPlatform{
@@ -61,9 +63,18 @@ ProgramRig::~ProgramRig()
     if (player) {
         player->stop();
     }
-    if (!lifecycle.shuttingDown) {
+    if (!crashed_ && !lifecycle.shuttingDown) {
         app::runShutdown(services, window());
     }
+    program.reset();
+}
+
+void ProgramRig::crash()
+{
+    if (player) {
+        player->stop();
+    }
+    crashed_ = true;
     program.reset();
 }
 

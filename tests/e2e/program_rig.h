@@ -30,9 +30,15 @@ class ProgramRig {
 public:
     // linesSpec: the simulated lines; scenarioName: a file in the scenarios folder whose line
     // settings apply before the start (may be empty).
+    // sharedHome: the home of an earlier rig (its program crashed), for a start after it.
     explicit ProgramRig(const QString& linesSpec = QStringLiteral("sim:4"), const QString& scenarioName = {},
-                        QStringList sigscanCandidates = {});
+                        QStringList sigscanCandidates = {}, std::shared_ptr<TempHome> sharedHome = {});
     ~ProgramRig();
+
+    // The program ends as in a crash: its objects go without the shutdown sequence, so nothing is
+    // finished; the files stay as the run left them. Only `home` and `homeHolder` may be used
+    // afterwards (a new rig over homeHolder is the next start).
+    void crash();
 
     void store(const QString& section, const QString& key, const QString& value)
     {
@@ -72,7 +78,8 @@ public:
     // whose text contains `what`; -1 when there is none.
     std::int64_t activityTime(int line, const QString& what);
 
-    TempHome home;
+    std::shared_ptr<TempHome> homeHolder;
+    TempHome& home;
     platform::VirtualEventService events;
     platform::SettingsStore settingsStore;
     platform::ScriptedDialogService dialogs;
@@ -94,6 +101,9 @@ public:
     std::unique_ptr<platform::ScenarioPlayer> player;
     QString scenarioError;
     int programEnds = 0;
+
+private:
+    bool crashed_ = false;
 };
 
 } // namespace qlnrec::test

@@ -1,5 +1,6 @@
 #include "recording_rig.h"
 
+#include "core/program_folders.h"
 #include "platform/telephony/sim/wave_file.h"
 
 #include <QDir>
@@ -10,14 +11,15 @@
 
 namespace qlnrec::test {
 
-RecordingRig::RecordingRig(const audio::StopTriggerSettings& triggers)
-    : ProgramRig(QStringLiteral("sim:4"), {}, QStringList{QStringLiteral(SIGSCAN_TEST_LIBRARY)})
+RecordingRig::RecordingRig(const audio::StopTriggerSettings& triggers, std::shared_ptr<TempHome> sharedHome)
+    : ProgramRig(QStringLiteral("sim:4"), {}, QStringList{QStringLiteral(SIGSCAN_TEST_LIBRARY)},
+                 std::move(sharedHome))
 {
     recordings = home.path(QStringLiteral("recordings/"));
-    temp = home.path(QStringLiteral("private-tmp/"));
     QDir().mkpath(recordings);
-    QDir().mkpath(temp);
-    // What the load sequence would have read and made.
+    temp = core::ProgramFolders::unfinishedRecordingsFolder(recordings);
+    // What the load sequence would have read and made; a later start finds the same folder.
+    store(QStringLiteral("SaveFile"), recordings);
     state.recordingsFolder = recordings;
     state.tempFolder = temp;
     state.detector = decltype(state.detector){triggers.silence, triggers.silenceLevel,
@@ -59,6 +61,11 @@ bool RecordingRig::monitoredCall(int line)
 {
     sim(line).ring(2, 2000, 4000);
     return runUntil([&] { return slot(line).recordState == telephony::kRecording; }, 30000);
+}
+
+void RecordingRig::shutDown()
+{
+    program->startup().requestShutdown();
 }
 
 bool RecordingRig::finishRecording(int line, std::uint64_t maxMs)
@@ -150,6 +157,30 @@ QString MadeAudio::tone(double hz, double seconds, double volume)
                    .arg(volume))
                ? out
                : QString();
+}
+
+QString waveHeaderFacts(const QString& path)
+{
+    if (!haveCommand(QStringLiteral("python3"))) {
+        return {};
+    }
+    const QString script =
+        QStringLiteral("import struct,sys,os\n"
+                       "b=open(sys.argv[1],'rb').read()\n"
+                       "assert b[0:4]==b'RIFF' and b[8:12]==b'WAVE' and b[12:16]==b'fmt '\n"
+                       "n=struct.unpack('<I',b[16:20])[0]\n"
+                       "tag,ch,rate,bps=struct.unpack('<HHII',b[20:32])\n"
+                       "p=20+n; fact=0\n"
+                       "while b[p:p+4]!=b'data':\n"
+                       "  size=struct.unpack('<I',b[p+4:p+8])[0]\n"
+                       "  fact=struct.unpack('<I',b[p+8:p+12])[0] if b[p:p+4]==b'fact' else fact\n"
+                       "  p+=8+size\n"
+                       "data=struct.unpack('<I',b[p+4:p+8])[0]\n"
+                       "ok=struct.unpack('<I',b[4:8])[0]==len(b)-8 and p+8+data==len(b)\n"
+                       "print(tag,ch,rate,bps,data,fact,ok)\n");
+    const QString scriptPath = madeDir() + QStringLiteral("/wave_facts.py");
+    writeFile(scriptPath, script.toUtf8());
+    return runCommand(QStringLiteral("python3 '%1' '%2'").arg(scriptPath, path)).trimmed();
 }
 
 std::vector<std::int16_t> MadeAudio::samples(const QString& path)

@@ -15,7 +15,8 @@ namespace qlnrec::test {
 // settings, the recordings lists, the TrueSpeech driver), without the main window.
 class RecordingRig : public ProgramRig {
 public:
-    explicit RecordingRig(const audio::StopTriggerSettings& triggers = {});
+    explicit RecordingRig(const audio::StopTriggerSettings& triggers = {},
+                          std::shared_ptr<TempHome> sharedHome = {});
 
     audio::CaptureEngine& engine() { return program->recorder().engine(); }
 
@@ -31,8 +32,11 @@ public:
     int statusCount(const QString& text) const { return static_cast<int>(statusTexts().count(text)); }
     QString recordingPath(const QString& name) const { return recordings + name; }
 
+    // Shuts the program down as SIGTERM and Exit do.
+    void shutDown();
+
     QString recordings;
-    QString temp;
+    QString temp; // where recordings in progress are kept
     records::RecordingLists* lists = nullptr;
 };
 
@@ -46,5 +50,10 @@ struct MadeAudio {
     static QString tone(double hz, double seconds, double volume);
     static std::vector<std::int16_t> samples(const QString& path);
 };
+
+// A recording's header as an independent reader (Python) sees it: "tag channels rate
+// bytes-per-second data-bytes fact-samples riff-size-matches" (fact 0 for PCM). Empty without
+// python3.
+QString waveHeaderFacts(const QString& path);
 
 } // namespace qlnrec::test
