@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace qlnrec::test {
@@ -189,6 +190,37 @@ std::vector<std::int16_t> MadeAudio::samples(const QString& path)
     QString error;
     platform::readWaveFileAs8kMono(path, out, &error);
     return out;
+}
+
+std::vector<std::int16_t> pcmFileSamples(const QString& path)
+{
+    const QByteArray bytes = readFile(path);
+    std::vector<std::int16_t> out;
+    for (qsizetype i = 44; i + 1 < bytes.size(); i += 2) {
+        out.push_back(static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                                (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
+    }
+    return out;
+}
+
+std::int64_t findSamples(const std::vector<std::int16_t>& whole, const std::vector<std::int16_t>& part,
+                         std::size_t probe)
+{
+    std::size_t lead = 0;
+    while (lead < part.size() && part[lead] == 0) {
+        ++lead;
+    }
+    if (lead + probe > part.size()) {
+        return -1;
+    }
+    for (std::size_t k = lead; k + probe <= whole.size(); ++k) {
+        if (std::equal(part.begin() + static_cast<std::ptrdiff_t>(lead),
+                       part.begin() + static_cast<std::ptrdiff_t>(lead + probe),
+                       whole.begin() + static_cast<std::ptrdiff_t>(k))) {
+            return static_cast<std::int64_t>(k) - static_cast<std::int64_t>(lead);
+        }
+    }
+    return -1;
 }
 
 } // namespace qlnrec::test

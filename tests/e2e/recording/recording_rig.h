@@ -56,4 +56,10 @@ struct MadeAudio {
 // python3.
 QString waveHeaderFacts(const QString& path);
 
+// The samples after the 44-byte header of a PCM recording.
+std::vector<std::int16_t> pcmFileSamples(const QString& path);
+// Where the first non-silent stretch of `part` (probe samples of it) begins inside `whole`, or -1.
+std::int64_t findSamples(const std::vector<std::int16_t>& whole, const std::vector<std::int16_t>& part,
+                         std::size_t probe = 400);
+
 } // namespace qlnrec::test

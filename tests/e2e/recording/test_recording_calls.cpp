@@ -18,38 +18,6 @@ using test::RecordingRig;
 
 namespace {
 
-std::vector<std::int16_t> fileSamples(const QString& path)
-{
-    const QByteArray bytes = test::readFile(path);
-    std::vector<std::int16_t> out;
-    for (qsizetype i = 44; i + 1 < bytes.size(); i += 2) {
-        out.push_back(static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
-                                                (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
-    }
-    return out;
-}
-
-// Where `part` begins inside `whole`, or -1.
-std::int64_t find(const std::vector<std::int16_t>& whole, const std::vector<std::int16_t>& part,
-                  std::size_t probe = 400)
-{
-    std::size_t lead = 0;
-    while (lead < part.size() && part[lead] == 0) {
-        ++lead;
-    }
-    if (lead + probe > part.size()) {
-        return -1;
-    }
-    for (std::size_t k = lead; k + probe <= whole.size(); ++k) {
-        if (std::equal(part.begin() + static_cast<std::ptrdiff_t>(lead),
-                       part.begin() + static_cast<std::ptrdiff_t>(lead + probe),
-                       whole.begin() + static_cast<std::ptrdiff_t>(k))) {
-            return static_cast<std::int64_t>(k) - static_cast<std::int64_t>(lead);
-        }
-    }
-    return -1;
-}
-
 // sox's and Python's view of a PCM recording: rate, channels, frames.
 void checkWithIndependentReaders(const QString& path, std::size_t frames)
 {
@@ -98,12 +66,12 @@ TEST(RecordedCall, MonitoredCallHoldsWhatTheFarEndSaidSampleForSample)
     EXPECT_TRUE(name.startsWith("M~L 02026-12-07~14-05-")) << name.toStdString();
     EXPECT_TRUE(name.endsWith(".wav"));
     EXPECT_EQ(rig.config.getSetting("Data", " 0"), name);
-    const auto recorded = fileSamples(rig.recordingPath(name));
+    const auto recorded = test::pcmFileSamples(rig.recordingPath(name));
     checkWithIndependentReaders(rig.recordingPath(name), recorded.size());
 
     // The whole 20 s of speech is in the file in one piece: the swap of the two capture blocks
     // loses nothing (the device holds what arrives while no block is queued).
-    const std::int64_t at = find(recorded, speech);
+    const std::int64_t at = test::findSamples(recorded, speech);
     ASSERT_GE(at, 0);
     ASSERT_LE(static_cast<std::size_t>(at) + speech.size(), recorded.size());
     EXPECT_TRUE(std::equal(speech.begin(), speech.end(), recorded.begin() + at));
@@ -132,7 +100,7 @@ TEST(RecordedCall, SilenceEndsTheCallOnTheSixthQuietBlock)
     rig.run(1000);
     EXPECT_FALSE(rig.sim(0).offHook()); // dropped by the program
     ASSERT_EQ(rig.lists->recent().size(), 1);
-    const auto recorded = fileSamples(rig.recordingPath(rig.lists->recent().first()));
+    const auto recorded = test::pcmFileSamples(rig.recordingPath(rig.lists->recent().first()));
     // After the block that holds the last of the speech come exactly six quiet blocks; the
     // capture was reset right after the sixth, so the final block is (nearly) empty.
     std::size_t lastSound = 0;
@@ -235,18 +203,18 @@ TEST(RecordedCall, TwoLinesRecordingAtOnceKeepSeparateFiles)
     ASSERT_EQ(onLine2.size(), 1);
     const QString first = onLine0.first();
     const QString second = onLine2.first();
-    const auto line0 = fileSamples(rig.recordingPath(first));
-    const auto line2 = fileSamples(rig.recordingPath(second));
+    const auto line0 = test::pcmFileSamples(rig.recordingPath(first));
+    const auto line2 = test::pcmFileSamples(rig.recordingPath(second));
     const auto speech = MadeAudio::samples(speechFile);
     const auto tone = MadeAudio::samples(toneFile);
-    const auto at0 = find(line0, speech);
-    const auto at2 = find(line2, tone);
+    const auto at0 = test::findSamples(line0, speech);
+    const auto at2 = test::findSamples(line2, tone);
     ASSERT_GE(at0, 0);
     ASSERT_GE(at2, 0);
     EXPECT_TRUE(std::equal(speech.begin(), speech.end(), line0.begin() + at0));
     EXPECT_TRUE(std::equal(tone.begin(), tone.end(), line2.begin() + at2));
-    EXPECT_EQ(find(line0, tone), -1);
-    EXPECT_EQ(find(line2, speech), -1);
+    EXPECT_EQ(test::findSamples(line0, tone), -1);
+    EXPECT_EQ(test::findSamples(line2, speech), -1);
     checkWithIndependentReaders(rig.recordingPath(first), line0.size());
     checkWithIndependentReaders(rig.recordingPath(second), line2.size());
 }

@@ -21,39 +21,10 @@ using test::RecordingRig;
 
 namespace {
 
-std::vector<std::int16_t> fileSamples(const QString& path)
-{
-    const QByteArray bytes = test::readFile(path);
-    std::vector<std::int16_t> out;
-    for (qsizetype i = 44; i + 1 < bytes.size(); i += 2) {
-        out.push_back(static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
-                                                (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
-    }
-    return out;
-}
-
-// Where the first non-silent stretch of `part` begins inside `whole`, or -1.
-std::int64_t find(const std::vector<std::int16_t>& whole, const std::vector<std::int16_t>& part)
-{
-    constexpr std::size_t probe = 400;
-    std::size_t lead = 0;
-    while (lead < part.size() && part[lead] == 0) {
-        ++lead;
-    }
-    for (std::size_t k = lead; k + probe <= whole.size(); ++k) {
-        if (std::equal(part.begin() + static_cast<std::ptrdiff_t>(lead),
-                       part.begin() + static_cast<std::ptrdiff_t>(lead + probe),
-                       whole.begin() + static_cast<std::ptrdiff_t>(k))) {
-            return static_cast<std::int64_t>(k) - static_cast<std::int64_t>(lead);
-        }
-    }
-    return -1;
-}
-
 // How many samples of `speech`, from its start, the recording holds unchanged.
 std::size_t speechHeld(const std::vector<std::int16_t>& recorded, const std::vector<std::int16_t>& speech)
 {
-    const std::int64_t at = find(recorded, speech);
+    const std::int64_t at = test::findSamples(recorded, speech);
     if (at < 0) {
         return 0;
     }
@@ -148,7 +119,7 @@ TEST(ProgramEnd, ShutdownMidCallWritesAndListsTheRecording)
         // at the shutdown too.
         EXPECT_EQ(rig.engine().line(0).blocksProcessed, blocksBefore + 1);
         if (format == audio::OutputFormat::Pcm) {
-            const auto recorded = fileSamples(path);
+            const auto recorded = test::pcmFileSamples(path);
             checkPcmWithIndependentReaders(path, recorded.size());
             // 7.3 s of speech went down the line before the shutdown; all of it is in the file.
             EXPECT_EQ(speechHeld(recorded, speech), 58400u);
@@ -191,7 +162,7 @@ TEST(ProgramEnd, ShutdownInTheGraceSecondAfterAHangUpWritesTheCall)
         ASSERT_EQ(rig.lists->recent().size(), 1);
         const QString path = rig.recordingPath(rig.lists->recent().first());
         if (format == audio::OutputFormat::Pcm) {
-            const auto recorded = fileSamples(path);
+            const auto recorded = test::pcmFileSamples(path);
             checkPcmWithIndependentReaders(path, recorded.size());
             EXPECT_EQ(speechHeld(recorded, speech), speech.size());
         } else {
@@ -245,7 +216,7 @@ TEST(ProgramCrash, TheNextStartRecoversTheRecordingInProgress)
         EXPECT_EQ(next.program->recordingLists()->recent(), QStringList{name});
         double seconds = 0;
         if (format == audio::OutputFormat::Pcm) {
-            const auto recorded = fileSamples(path);
+            const auto recorded = test::pcmFileSamples(path);
             checkPcmWithIndependentReaders(path, recorded.size());
             // Six of the 6.5 s of speech were in full blocks; the block in progress is lost.
             const std::size_t held = speechHeld(recorded, speech);
@@ -308,7 +279,7 @@ TEST(DiskTrouble, ARecordingsFolderThatGoesAwayKeepsThePartAlreadyRecorded)
     ASSERT_EQ(next.start(), app::LoadResult::Loaded);
     const QString path = home->path("recordings/") + name;
     ASSERT_TRUE(QFileInfo(path).isFile());
-    const auto recorded = fileSamples(path);
+    const auto recorded = test::pcmFileSamples(path);
     checkPcmWithIndependentReaders(path, recorded.size());
     // The 4.5 s of speech before the folder went: its four full blocks.
     const std::size_t held = speechHeld(recorded, speech);
