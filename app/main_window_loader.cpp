@@ -5,6 +5,7 @@
 #include "app/modal_windows.h"
 #include "app/run_state.h"
 #include "app/startup_parts.h"
+#include "audio/default_prompts.h"
 #include "core/config_store.h"
 #include "core/program_folders.h"
 #include "core/strings.h"
@@ -167,6 +168,11 @@ LoadResult MainWindowLoader::run(frmMain& w)
     w.attachStatusLog(s_.statusLog);
     s_.statusLog.openAtStart();
     marker("2");
+    // The shipped prompts, where the program folder has none of its own: a fresh install answers
+    // with a greeting, not silence. A prompt that cannot be written is reported; the start goes on.
+    for (const QString& failure : audio::installDefaultPrompts(folder, s_.strings.languageOffset()).failed) {
+        s_.statusLog.addStatusLine(QStringLiteral("Prompt not written: ") + failure);
+    }
     // 12. Per-line call state.
     s_.parts.resetLineState();
     marker("6");
