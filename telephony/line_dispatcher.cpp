@@ -70,8 +70,10 @@ void LineDispatcher::LineCallback(std::uint32_t hDevice, std::uint32_t message, 
         callStateHandler(hDevice, param1);
         break;
     case platform::LINE_GENERATE:
-        // A beep cut short because the call ended must not start a recording on a dead call.
-        if (param1 != platform::LINEGENERATETERM_CANCEL) {
+        // A beep cut short because the call ended must not start a recording on a dead call; but
+        // a device that refused the beep reports "cancel" too, and that caller must still be
+        // recorded. Whether the call is still connected tells the two apart.
+        if (param1 != platform::LINEGENERATETERM_CANCEL || callStillConnected(hDevice)) {
             beepFinished(hDevice);
         }
         break;
@@ -84,6 +86,12 @@ void LineDispatcher::LineCallback(std::uint32_t hDevice, std::uint32_t message, 
     default:
         break;
     }
+}
+
+bool LineDispatcher::callStillConnected(platform::HCALL hCall) const
+{
+    const int line = state_.lineByCall(hCall);
+    return line >= 0 && state_[line].callConnected;
 }
 
 void LineDispatcher::beepFinished(platform::HCALL hCall)
@@ -131,6 +139,7 @@ void LineDispatcher::callStateHandler(platform::HCALL hCall, std::uint32_t callS
         LineTimers::at(timers_.Timer1, line).setEnabled(false);
         c_.tapi.lineDeallocateCall(hCall);
         state_[line].hCall = 0;
+        state_[line].callConnected = false;
         previousRing_[static_cast<std::size_t>(line)] = 0;
         return;
     }
@@ -140,6 +149,7 @@ void LineDispatcher::callStateHandler(platform::HCALL hCall, std::uint32_t callS
     case platform::LINECALLSTATE_CONNECTED: {
         const int line = state_.lineByCall(hCall);
         if (line >= 0) {
+            state_[line].callConnected = true;
             connected(line);
         }
         return;
@@ -210,11 +220,16 @@ void LineDispatcher::connected(int line)
 
 void LineDispatcher::disconnected(platform::HCALL hCall)
 {
-    // With the fast-busy detector on, the tone detector ends the call, not the line's notice.
-    if (settings_.fastBusySwitch == 1) {
+    const int line = state_.lineByCall(hCall);
+    if (line >= 0) {
+        state_[line].callConnected = false;
+    }
+    // With the fast-busy detector on, the tone detector ends a call that is being captured, not
+    // the line's notice. A call that is not captured (a prompt is playing, or its file was
+    // missing) has no detector listening: the notice ends it, or the line would stay off hook.
+    if (settings_.fastBusySwitch == 1 && line >= 0 && state_[line].recordState != kRecordIdle) {
         return;
     }
-    const int line = state_.lineByCall(hCall);
     if (line >= 0) {
         LineSlot& slot = state_[line];
         status(lineName(line) + c_.strings.loadText(kDisconnectedText));

@@ -60,6 +60,7 @@ private:
     void offering(platform::HCALL hCall);
     void connected(int line);
     void disconnected(platform::HCALL hCall);
+    bool callStillConnected(platform::HCALL hCall) const;
     void learnCadence(int line, std::int32_t count);
     void status(const QString& text);
 

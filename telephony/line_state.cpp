@@ -6,6 +6,7 @@ void LineSlot::clear()
 {
     hLine = 0;
     hCall = 0;
+    callConnected = false;
     waveDevice = 0;
     blocked = 0;
     greetingDue = 0;

@@ -30,8 +30,12 @@ inline const QString kCallKindMonitored = QStringLiteral("M");
 inline const QString kCallKindOutgoing = QStringLiteral("O");
 
 struct LineSlot {
-    platform::HLINE hLine = 0;       // 0: the line is not open
-    platform::HCALL hCall = 0;       // 0: no call
+    platform::HLINE hLine = 0; // 0: the line is not open
+    platform::HCALL hCall = 0; // 0: no call
+    // The call is connected: from its connected notice to its disconnect or idle notice. Steps
+    // that follow a prompt go on only while it holds, so a caller who hung up meanwhile gets
+    // no beep and no recording of a dead line.
+    bool callConnected = false;
     std::int32_t waveDevice = 0;     // wave device of the current call; -1: the line gave none
     std::int16_t blocked = 0;        // -1: the current caller is blocked
     std::int32_t greetingDue = 0;    // 1: answering-machine call; 0: monitored or answered by hand

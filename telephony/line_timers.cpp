@@ -19,11 +19,16 @@ LineTimers::LineTimers(platform::EventService& events)
     make(Timer4, events, kTimer4Ms);
     make(timTollSaver, events, kTollSaverMs);
     make(timDropCall, events, kDropCallMs);
+    make(timPlayGreetingExM, events, kPlayGreetingExMs);
+    make(timPlayGreetingExO, events, kPlayGreetingExMs);
+    make(timPlayLegalO, events, kPlayLegalOMs);
+    make(timPlayGreetingBlocker, events, kPlayGreetingBlockerMs);
 }
 
 void LineTimers::disableAll()
 {
-    for (TimerArray* timers : {&Timer1, &Timer3, &Timer4, &timTollSaver, &timDropCall}) {
+    for (TimerArray* timers : {&Timer1, &Timer3, &Timer4, &timTollSaver, &timDropCall, &timPlayGreetingExM,
+                               &timPlayGreetingExO, &timPlayLegalO, &timPlayGreetingBlocker}) {
         for (auto& timer : *timers) {
             timer->setEnabled(false);
         }

@@ -19,6 +19,9 @@ struct LineTimers {
     static constexpr std::uint32_t kTimer4Ms = 1000;
     static constexpr std::uint32_t kTollSaverMs = 800;
     static constexpr std::uint32_t kDropCallMs = 500;
+    static constexpr std::uint32_t kPlayGreetingExMs = 500;
+    static constexpr std::uint32_t kPlayLegalOMs = 350;
+    static constexpr std::uint32_t kPlayGreetingBlockerMs = 350;
 
     explicit LineTimers(platform::EventService& events);
 
@@ -27,6 +30,11 @@ struct LineTimers {
     TimerArray Timer4;       // an outgoing call has connected
     TimerArray timTollSaver; // touch-tone idle ticks
     TimerArray timDropCall;  // hangs up 500 ms after it is enabled
+    // The answering sequence's prompt followers: each polls until its prompt has ended.
+    TimerArray timPlayGreetingExM;     // legal notice, incoming call: then record "M"
+    TimerArray timPlayGreetingExO;     // legal notice, outgoing call: then record "O"
+    TimerArray timPlayLegalO;          // the called party answered: play the legal notice
+    TimerArray timPlayGreetingBlocker; // do-not-call prompt: then hang up
 
     static platform::Timer& at(TimerArray& timers, int line)
     {

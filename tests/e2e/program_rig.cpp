@@ -51,11 +51,10 @@ ProgramRig::ProgramRig(const QString& linesSpec, const QString& scenarioName, QS
       config(program->config()), strings(program->strings()), statusLog(program->statusLog()),
       state(program->state()), lifecycle(program->lifecycle()), services(program->services())
 {
-    // The roles still to be built log what they are asked; recording is the program's own.
+    // The roles still to be built log what they are asked; recording and answering are the
+    // program's own.
     hooks.state = &program->lines().state();
-    telephony::CallFlowRoles& roles = program->roles();
-    roles.answering = &hooks;
-    roles.callerId = &hooks;
+    program->roles().callerId = &hooks;
 }
 
 ProgramRig::~ProgramRig()

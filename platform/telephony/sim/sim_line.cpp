@@ -965,6 +965,15 @@ std::int32_t SimLine::generateDigits(std::uint32_t callId, const QByteArray& dig
     if (!call || call->id != callId || !offHook()) {
         return LINEERR_INVALCALLSTATE;
     }
+    if (impl_->config.refuseGenerate) {
+        impl_->log(QStringLiteral("generate digits \"%1\" refused").arg(QString::fromLatin1(digits)));
+        impl_->scheduler.after(0, kGenerateTag, [this, callId] {
+            if (impl_->listener) {
+                impl_->listener->generateFinished(callId, false);
+            }
+        });
+        return 0;
+    }
     const std::uint32_t each = durationMs == 0 ? impl_->config.digitDurationMs : durationMs;
     const auto count = static_cast<std::uint64_t>(digits.size());
     const std::uint64_t total = count * each + (count > 0 ? (count - 1) * each : 0);

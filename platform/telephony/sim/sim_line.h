@@ -40,6 +40,9 @@ struct SimLineConfig {
     std::uint32_t digitDetectMs = 40;
     // Default length of a generated digit (lineGenerateDigits with duration 0).
     std::uint32_t digitDurationMs = 100;
+    // The device refuses to generate digits: each request is reported at once as cancelled, as
+    // a modem that answers the beep command with ERROR does.
+    bool refuseGenerate = false;
 };
 
 // A tone of one or more frequencies, continuous (offMs 0) or in an on/off cadence.

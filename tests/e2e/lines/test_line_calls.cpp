@@ -19,14 +19,16 @@ TEST(LineCalls, AnswersOnTheFourthRingWithTheGreeting)
     EXPECT_EQ(rig.program->setup().ringsText(), QStringLiteral("4"));
 
     ASSERT_TRUE(rig.play()) << rig.scenarioError.toStdString();
-    EXPECT_EQ(rig.statusTexts(),
+    const QStringList status = rig.statusTexts();
+    ASSERT_GE(status.size(), 7);
+    EXPECT_EQ(status.mid(0, 6),
               (QStringList{QStringLiteral("Line0 is ready"), QStringLiteral("Line0 Ring..."),
                            QStringLiteral(" 1"), QStringLiteral(" 2"), QStringLiteral(" 3"),
-                           QStringLiteral(" 4"), QStringLiteral("Line0 Disconnected")}));
-    ASSERT_EQ(rig.hooks.calls.size(), 2);
-    EXPECT_TRUE(rig.hooks.calls[0].startsWith(QStringLiteral("callerIdArrived ")));
-    EXPECT_EQ(rig.hooks.calls[1], QStringLiteral("playGreeting 0"));
+                           QStringLiteral(" 4")}));
+    EXPECT_TRUE(status.contains(QStringLiteral("Line0 Starts Recording")));
+    EXPECT_TRUE(status.contains(QStringLiteral("Line0 Disconnected")));
     EXPECT_EQ(rig.slot(0).greetingDue, 1);
+    EXPECT_EQ(rig.slot(0).callKind, QStringLiteral("A"));
     EXPECT_EQ(rig.slot(0).hCall, 0u); // dropped and released
     EXPECT_FALSE(rig.sim(0).offHook());
     // Answered on the fourth ring, 18 s after the first.
@@ -34,7 +36,7 @@ TEST(LineCalls, AnswersOnTheFourthRingWithTheGreeting)
               18000);
     // The day file holds the same lines, each with its time of day.
     const QStringList day = rig.dayFileLines();
-    ASSERT_EQ(day.size(), 7);
+    ASSERT_EQ(day.size(), status.size());
     EXPECT_TRUE(day[2].startsWith(QStringLiteral(" 1 ")));
     EXPECT_EQ(day[2].size(), 3 + 8);
     // Rings 2 and 3 taught their gaps; ring 4 answered the call before any learning.
@@ -98,7 +100,8 @@ TEST(LineCalls, OneLineFailsToOpenAndTheOthersCarryCalls)
                            QStringLiteral("Line3 is ready")}));
 
     ASSERT_TRUE(rig.play()) << rig.scenarioError.toStdString();
-    EXPECT_EQ(rig.hooks.calls, QStringList{QStringLiteral("playGreeting 3")});
+    // The caller heard the greeting the start put in place and hung up during it.
+    EXPECT_FALSE(rig.sim(3).playedSamples(1).empty());
     EXPECT_TRUE(rig.statusTexts().contains(QStringLiteral("Line3 Ring...")));
     EXPECT_TRUE(rig.statusTexts().contains(QStringLiteral("Line3 Disconnected")));
     EXPECT_FALSE(rig.sim(2).isOpen());

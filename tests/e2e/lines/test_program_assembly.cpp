@@ -17,7 +17,7 @@ TEST(ProgramAssembly, TheRecorderIsBoundBeforeTheLinesOpenAndTheFirstCallIsRecor
     EXPECT_EQ(rig.program->roles().recording, &rig.program->recorder());
     EXPECT_EQ(&rig.program->lines().roles(), &rig.program->roles());
     // Roles not built yet are their do-nothing objects, never null.
-    EXPECT_EQ(rig.program->roles().ringRules, &telephony::noRole<telephony::RingRulesRole>());
+    EXPECT_EQ(rig.program->roles().answering, &rig.program->answering());
     EXPECT_EQ(rig.program->roles().blocking, &telephony::noRole<telephony::BlockingRole>());
 
     rig.configureLines({0});
