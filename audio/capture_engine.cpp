@@ -213,15 +213,21 @@ void CaptureEngine::CloseCapture(int line)
     }
 }
 
-void CaptureEngine::FreeCaptureBlocks(int line)
+bool CaptureEngine::FreeCaptureBlocks(int line)
 {
     CaptureLine& c = this->line(line);
+    if (c.deviceOpen) {
+        // The blocks belong to a capture that runs (a later one than the caller's, perhaps): the
+        // device may be writing into them.
+        return false;
+    }
     for (std::size_t h = 0; h < 2; ++h) {
         c.blocks[h].reset();
         c.captureHeaders[h].lpData = nullptr;
         c.captureHeaders[h].dwBufferLength = 0;
         c.captureHeaders[h].dwBytesRecorded = 0;
     }
+    return true;
 }
 
 void CaptureEngine::captureCallback(int line, std::uint32_t message)
@@ -247,8 +253,10 @@ void CaptureEngine::timChangeBuffer_Timer(int line)
     }
     c.inSwap = true;
     if (slot(line).recordState != kRecordIdle) {
-        QueueBuffer(line);
+        // Cleared before the idle header goes back: audio the device held while this swap was late
+        // may fill that header at once, and its notice must not be lost.
         c.bufferFilled = 0;
+        QueueBuffer(line);
         events_.processPendingEvents();
         ProcessBlock(line, c.nextBuffer);
         events_.processPendingEvents();
@@ -256,6 +264,7 @@ void CaptureEngine::timChangeBuffer_Timer(int line)
         c.bufferFilled = 0;
         c.changeBufferEnabled = false;
         ProcessBlock(line, 1 - c.nextBuffer);
+        processHeldAudio(line);
         CloseCapture(line);
     }
     c.inSwap = false;
@@ -266,6 +275,24 @@ void CaptureEngine::timChangeBuffer_Timer(int line)
                 (*engine)->timChangeBuffer_Timer(line);
             }
         });
+    }
+}
+
+void CaptureEngine::processHeldAudio(int line)
+{
+    // A stop that came while no header was queued (the swap was late) left the audio of that
+    // moment in the device: the idle header takes it and comes straight back.
+    CaptureLine& c = this->line(line);
+    const int idle = c.nextBuffer;
+    const platform::WAVEHDR& header = c.captureHeaders.at(static_cast<std::size_t>(idle));
+    if (!header.lpData) {
+        return;
+    }
+    QueueBuffer(line);
+    lastWaveResult_ = wave_.waveInReset(slot(line).waveInHandle);
+    c.bufferFilled = 0;
+    if (header.dwBytesRecorded > 0) {
+        ProcessBlock(line, idle);
     }
 }
 

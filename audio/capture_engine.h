@@ -123,7 +123,9 @@ public:
     // follow through the buffer swap.
     void StopCapture(int line);
     void CloseCapture(int line);
-    void FreeCaptureBlocks(int line);
+    // Frees the line's two blocks; refused (false) while a capture device of the line is open,
+    // since the device may be writing into them.
+    bool FreeCaptureBlocks(int line);
 
     // The block pipeline for one returned header (stop triggers included).
     void ProcessBlock(int line, int headerIndex);
@@ -161,6 +163,7 @@ private:
     void stored(int line, bool ok);
     void voiceHeard(int line);
     void settlePreviousCapture(int line);
+    void processHeldAudio(int line);
     bool trueSpeech() const { return settings_.outputFormat == OutputFormat::TrueSpeech; }
 
     platform::EventService& events_;

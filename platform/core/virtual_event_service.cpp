@@ -1,5 +1,6 @@
 #include "virtual_event_service.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace qlnrec::platform {
@@ -84,7 +85,8 @@ bool VirtualEventService::fireNextDue(std::uint64_t limitMs)
     }
     auto it = due_.begin();
     Timer* timer = it->second;
-    nowMs_ = it->first.first;
+    // A timer overdue after a busy spell fires now; the clock never runs back.
+    nowMs_ = std::max(nowMs_, it->first.first);
     due_.erase(it);
     timer->scheduleToken = 0;
     // Re-arm before the tick so a handler that disables or re-times its timer wins.
@@ -121,4 +123,4 @@ bool VirtualEventService::advanceUntil(const std::function<bool()>& predicate, s
     return true;
 }
 
-}  // namespace qlnrec::platform
+} // namespace qlnrec::platform

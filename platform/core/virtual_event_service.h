@@ -22,8 +22,10 @@ public:
     // Moves the clock forward by ms, firing every timer that falls due on the way.
     void advance(std::uint64_t ms);
     // Advances until predicate() holds or maxMs have passed; returns whether it holds.
-    bool advanceUntil(const std::function<bool()>& predicate, std::uint64_t maxMs,
-                      std::uint64_t stepMs = 1);
+    bool advanceUntil(const std::function<bool()>& predicate, std::uint64_t maxMs, std::uint64_t stepMs = 1);
+    // The GUI thread is busy for ms (one long handler): the clock moves on and nothing runs
+    // meanwhile; the timers that fell due fire late, once each, when the clock next advances.
+    void busyFor(std::uint64_t ms) { nowMs_ += ms; }
     // Jumps the wall clock (date and time of day) without firing timers.
     void setDateTime(const QDateTime& dateTime);
     std::uint64_t elapsedMs() const { return nowMs_; }
@@ -47,4 +49,4 @@ private:
     std::deque<std::function<void()>> posted_;
 };
 
-}  // namespace qlnrec::platform
+} // namespace qlnrec::platform

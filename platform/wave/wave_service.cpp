@@ -525,9 +525,10 @@ void stopCapture(InHandle* in)
     in->device->flush();
     in->device->stop();
     in->started = false;
+    // What the device holds stays: the next header queued takes it, so a stop never loses audio
+    // that arrived while the owner was late with its header.
     std::lock_guard lock(in->mutex);
     in->capturing = false;
-    in->hold.clear();
 }
 
 } // namespace

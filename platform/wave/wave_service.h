@@ -12,10 +12,12 @@
 //
 // Capture: the queued headers fill in order; a full header is marked WHDR_DONE with
 // dwBytesRecorded and handed back through MM_WIM_DATA, and the next queued header continues with
-// the very next sample. Audio arriving while no header is queued is held for a short time (the
-// device's own buffer, captureHoldMs) and dropped beyond that; dropped frames are counted.
-// waveInReset hands back the header being filled at once, partly filled, and every other queued
-// header empty. Playback: a written block plays once; MM_WOM_DONE follows its last sample.
+// the very next sample. Audio arriving while no header is queued is held (the device's own
+// buffer, captureHoldMs, generous so that a late GUI thread loses nothing) and goes into the next
+// header queued; beyond the hold it is dropped, and dropped frames are counted. waveInReset hands
+// back the header being filled at once, partly filled, and every other queued header empty; audio
+// held at that moment stays held and fills the next header queued, even on the stopped device. Playback: a
+// written block plays once; MM_WOM_DONE follows its last sample.
 //
 // Threading: call the functions on the GUI thread. Callbacks run in the driver's context and
 // must only store a flag.
@@ -34,8 +36,10 @@ struct WaveServiceOptions {
     // Use the computer's sound card for WAVE_MAPPER when Qt Multimedia reports one; otherwise,
     // or when false, WAVE_MAPPER is the null device.
     bool useSoundCard = true;
-    // How long a device holds audio that arrives while no header is queued.
-    std::uint32_t captureHoldMs = 20;
+    // How long a device holds audio that arrives while no header is queued: the capture engine
+    // queues its next header on the GUI thread, which a long handler or the conversion of other
+    // lines' blocks may keep busy for a while.
+    std::uint32_t captureHoldMs = 10000;
 };
 
 class WaveService {

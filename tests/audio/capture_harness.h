@@ -105,7 +105,7 @@ public:
     TempHome home;
     platform::VirtualEventService events;
     platform::WaveService wave{events,
-                               platform::WaveServiceOptions{platform::PacingMode::ClockTimers, false, 20}};
+                               platform::WaveServiceOptions{platform::PacingMode::ClockTimers, false}};
     std::vector<std::shared_ptr<ScriptedInput>> inputs;
     std::shared_ptr<ScriptedInput> soundCardInput;
     platform::AcmDriverRegistry registry;

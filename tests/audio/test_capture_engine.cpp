@@ -62,6 +62,51 @@ TEST(CaptureEngine, StoresEverySampleFromTheStartOfCaptureAndListsTheFile)
     EXPECT_EQ(h.engine->line(0).blocks[1], nullptr);
 }
 
+// The GUI thread is busy for 900 ms twice, each time across a block's end, so the device's
+// audio arrives while no header is queued; the second time line control ends the call (its own
+// reset) before the late swap has run.
+TEST(CaptureEngine, AGuiThreadBusyAcrossBlockEndsLosesNoSample)
+{
+    CaptureHarness h;
+    h.make();
+    const test::Signal signal = test::babble(9000);
+    h.start(0, signal);
+    h.events.advance(500);
+    h.events.busyFor(900);
+    h.events.advance(2100);
+    h.events.busyFor(900); // to 4.4 s
+    h.lines[0].recordState = kRecordIdle;
+    h.wave.waveInReset(h.lines[0].waveInHandle);
+    ASSERT_TRUE(h.settle(0));
+
+    ASSERT_EQ(h.finished.size(), 1u);
+    const auto samples = test::pcmSamples(test::readFile(h.path(h.finished[0])));
+    EXPECT_EQ(samples.size(), 35200u);
+    EXPECT_EQ(samples, expected(signal, h.captureStart(0), samples.size()));
+    EXPECT_EQ(h.wave.totalDroppedCaptureFrames(), 0u);
+}
+
+// The greeting recorder frees line 3's blocks a second after its Stop; a call may have opened a
+// capture on that line by then, and its device is writing into those blocks.
+TEST(CaptureEngine, BlocksOfAnOpenCaptureAreNeverFreed)
+{
+    CaptureHarness h;
+    h.make();
+    const test::Signal signal = test::babble(9000);
+    h.start(3, signal);
+    h.events.advance(1500);
+    EXPECT_FALSE(h.engine->FreeCaptureBlocks(3));
+    EXPECT_NE(h.engine->line(3).blocks[0], nullptr);
+    h.events.advance(1000);
+    h.stop(3);
+    ASSERT_TRUE(h.settle(3));
+    ASSERT_EQ(h.finished.size(), 1u);
+    const auto samples = test::pcmSamples(test::readFile(h.path(h.finished[0])));
+    EXPECT_EQ(samples.size(), 20000u);
+    EXPECT_EQ(samples, expected(signal, h.captureStart(3), samples.size()));
+    EXPECT_TRUE(h.engine->FreeCaptureBlocks(3)); // closed: nothing holds them
+}
+
 TEST(CaptureEngine, FileIsWrittenOnlyAfterOneTickOfGrace)
 {
     CaptureHarness h;

@@ -242,7 +242,7 @@ bool ModemRig::waitCallState(std::uint32_t state, std::uint32_t* mode)
     return true;
 }
 
-bool ModemRig::startCapture(int seconds)
+bool ModemRig::startCapture(int seconds, int queued)
 {
     VARSTRING* id = nullptr;
     std::vector<unsigned char> buffer(64, 0);
@@ -266,13 +266,24 @@ bool ModemRig::startCapture(int seconds)
     }
     blocks_.assign(static_cast<std::size_t>(seconds), std::vector<char>(16000, 0));
     headers_.assign(static_cast<std::size_t>(seconds), WAVEHDR{});
+    headersQueued_ = 0;
     for (std::size_t i = 0; i < headers_.size(); ++i) {
         headers_[i].lpData = blocks_[i].data();
         headers_[i].dwBufferLength = 16000;
         wave().waveInPrepareHeader(waveIn_, &headers_[i], sizeof(WAVEHDR));
-        wave().waveInAddBuffer(waveIn_, &headers_[i], sizeof(WAVEHDR));
+        if (queued < 0 || static_cast<int>(i) < queued) {
+            queueCaptureBlock();
+        }
     }
     return wave().waveInStart(waveIn_) == MMSYSERR_NOERROR;
+}
+
+void ModemRig::queueCaptureBlock()
+{
+    if (headersQueued_ < headers_.size()) {
+        wave().waveInAddBuffer(waveIn_, &headers_[headersQueued_], sizeof(WAVEHDR));
+        ++headersQueued_;
+    }
 }
 
 std::size_t ModemRig::capturedSamples() const

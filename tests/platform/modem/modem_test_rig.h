@@ -62,6 +62,8 @@ public:
     bool waitFor(const std::function<bool()>& pred);
     // Virtual time only: lets ms pass.
     void advance(std::uint64_t ms);
+    // Virtual time only: the GUI thread is busy for ms, nothing runs meanwhile.
+    void busyFor(std::uint64_t ms) { virtual_->busyFor(ms); }
     bool virtualTime() const { return virtual_ != nullptr; }
 
     platform::TelephonyService& tapi() { return platform_->telephony(); }
@@ -86,8 +88,11 @@ public:
     const std::vector<StatusNotice>& notices() const { return notices_; }
 
     // ---- audio ----
-    // Opens the call's wave-in device and queues `seconds` one-second blocks.
-    bool startCapture(int seconds);
+    // Opens the call's wave-in device with `seconds` one-second blocks and queues the first
+    // `queued` of them (all when negative); queueCaptureBlock() queues the next one.
+    bool startCapture(int seconds, int queued = -1);
+    void queueCaptureBlock();
+    int capturedBlocks() const { return blocksDone_; }
     std::size_t capturedSamples() const;
     // What the queued blocks hold so far (the capture goes on).
     std::vector<std::int16_t> capturedSoFar() const;
@@ -125,6 +130,7 @@ private:
     platform::HWAVEIN waveIn_ = 0;
     std::vector<std::vector<char>> blocks_;
     std::vector<platform::WAVEHDR> headers_;
+    std::size_t headersQueued_ = 0;
     std::atomic<int> blocksDone_{0};
     std::atomic<int> playDone_{0};
     platform::HWAVEOUT playOut_ = 0;

@@ -172,6 +172,35 @@ TEST(ModemCallsInVirtualTime, SilenceReportsCountOnlyWhileTheLineListens)
     EXPECT_EQ(mode, LINEDISCONNECTMODE_UNKNOWN);
 }
 
+// One block queued at a time, as the capture engine does it; before each next block the GUI
+// thread is busy for 900 ms, so the modem's audio of that time arrives while no block is queued.
+TEST(ModemCallsInVirtualTime, AGuiThreadLateWithTheNextBlockLosesNoSample)
+{
+    ModemRig rig(qlnrec::modemsim::usrFamily(), {}, SimLink::InProcess);
+    QString error;
+    ASSERT_TRUE(rig.start(&error)) << qPrintable(error);
+    SimCallerId id;
+    id.number = "5551234";
+    ringAndAnswer(rig, id);
+    if (HasFatalFailure()) {
+        return;
+    }
+    constexpr int kBlocks = 5;
+    ASSERT_TRUE(rig.startCapture(kBlocks, 1));
+    rig.sim().queueFarEndAudio(speechSamples(3));
+    for (int block = 1; block < kBlocks; ++block) {
+        ASSERT_TRUE(rig.waitFor([&] { return rig.capturedBlocks() >= block; }));
+        rig.busyFor(900);
+        rig.advance(1);
+        rig.queueCaptureBlock();
+    }
+    ASSERT_TRUE(rig.waitFor([&] { return rig.sim().farEndQueueEmpty(); }));
+    const std::vector<std::int16_t> sent = rig.sim().farEndSent();
+    const std::vector<std::int16_t> captured = rig.stopCapture();
+    EXPECT_GE(findSamples(captured, sent), 0) << describeMismatch(captured, sent);
+    EXPECT_EQ(rig.wave().totalDroppedCaptureFrames(), 0u);
+}
+
 TEST(ModemCallsInVirtualTime, CallerIdBeforeTheFirstRingAndACallerWhoGivesUp)
 {
     ModemRig rig(qlnrec::modemsim::usrFamily(), QStringLiteral(",ringtimeout=1500"), SimLink::InProcess);
