@@ -47,6 +47,9 @@ Program::Program(const ProgramPlatform& platform)
                     strings_,       platform.dialogs,  platform.programFolder},
       setup_(setupContext_, platform.modal), recorder_(recorderServices(), lines_, audio::RecorderSettings{},
                                                        recorderHooks(), platform.sigscanCandidates),
+      ringRules_(platform.events, platform.programFolder,
+                 [this](const QString& text) { statusLog_.addStatusLine(text); }),
+      ringRuleDialogs_{ringRules_.file(), platform.dialogs, platform.modal, strings_},
       windows_(strings_, platform.modal), services_{platform.events, platform.dialogs, platform.shell,
                                                     config_,         strings_,         statusLog_,
                                                     state_,          windows_,         *this,
@@ -70,6 +73,7 @@ Program::Program(const ProgramPlatform& platform)
     // The settings snapshot is complete only at the end of the load; each capture reads it.
     recorder_.engine().setSettingsSource([this] { return recorderSettings(); });
 
+    setup_.setOpeners(setupOpeners());
     bindRoles();
     reportProviderHealth();
 }
@@ -82,7 +86,8 @@ Program::~Program()
 void Program::bindRoles()
 {
     roles_.recording = &recorder_;
-    // The answering sequence, ring rules, caller ID, popup, blocking, prompts, phone book and
+    roles_.ringRules = &ringRules_;
+    // The answering sequence, caller ID, popup, blocking, prompts, phone book and
     // block list keep their do-nothing objects until they are built.
 }
 
@@ -239,6 +244,11 @@ void Program::loadRecordingLists()
     recordingLists_->LoadRecordingLists();
 }
 
+void Program::loadRingRules()
+{
+    ringRules_.LoadRingRuleTable();
+}
+
 void Program::findTrueSpeechDriver()
 {
     recorder_.FindTrueSpeechDriver();
@@ -273,6 +283,13 @@ void Program::unloadWindows()
 }
 
 // ---- main window commands ----
+
+SetupDialogOpeners Program::setupOpeners()
+{
+    SetupDialogOpeners openers;
+    openers.ringRules = [this](QWidget* owner) { showRingRules(ringRuleDialogs_, owner); };
+    return openers;
+}
 
 void Program::standIn(QWidget* owner, const QString& title)
 {

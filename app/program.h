@@ -14,6 +14,8 @@
 // already bound, so no early call can miss the recorder.
 #include "app/app_services.h"
 #include "app/modal_windows.h"
+#include "app/rings/ring_rule_dialogs.h"
+#include "app/rings/ring_rules.h"
 #include "app/run_state.h"
 #include "app/setup/setup_host.h"
 #include "app/startup_parts.h"
@@ -116,6 +118,7 @@ public:
     void openLines() override;
     std::optional<QString> lineDeviceText(int line) const override;
     void loadRecordingLists() override;
+    void loadRingRules() override;
     void recoverRecordings() override;
     void findTrueSpeechDriver() override;
     void finishRecordings() override;
@@ -133,6 +136,10 @@ public:
     void openDialer(QWidget* owner) override;
     void quickDial(QWidget* owner) override;
     void openVolumeControl() override;
+
+    // The dialogs the setup dialog opens.
+    SetupDialogOpeners setupOpeners();
+    RingRules& ringRules() { return ringRules_; }
 
 private:
     // What line control reads from the windows: the hidden setup dialog's rings field and the
@@ -170,6 +177,8 @@ private:
     SetupContext setupContext_;
     SetupHost setup_;
     audio::Recorder recorder_;
+    RingRules ringRules_;
+    RingRuleDialogContext ringRuleDialogs_;
     std::optional<records::RecordingLists> recordingLists_;
     QPointer<QObject> recordingListsBinder_; // lives with the main window's lists
     Lifecycle lifecycle_;
