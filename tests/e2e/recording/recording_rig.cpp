@@ -12,9 +12,9 @@
 
 namespace qlnrec::test {
 
-RecordingRig::RecordingRig(const audio::StopTriggerSettings& triggers, std::shared_ptr<TempHome> sharedHome)
-    : ProgramRig(QStringLiteral("sim:4"), {}, QStringList{QStringLiteral(SIGSCAN_TEST_LIBRARY)},
-                 std::move(sharedHome))
+RecordingRig::RecordingRig(const audio::StopTriggerSettings& triggers, std::shared_ptr<TempHome> sharedHome,
+                           const QString& linesSpec)
+    : ProgramRig(linesSpec, {}, QStringList{QStringLiteral(SIGSCAN_TEST_LIBRARY)}, std::move(sharedHome))
 {
     recordings = home.path(QStringLiteral("recordings/"));
     QDir().mkpath(recordings);

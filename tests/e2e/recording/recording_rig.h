@@ -15,8 +15,10 @@ namespace qlnrec::test {
 // settings, the recordings lists, the TrueSpeech driver), without the main window.
 class RecordingRig : public ProgramRig {
 public:
+    // linesSpec: the lines setting (simulated lines by default; a modem in the modem tests).
     explicit RecordingRig(const audio::StopTriggerSettings& triggers = {},
-                          std::shared_ptr<TempHome> sharedHome = {});
+                          std::shared_ptr<TempHome> sharedHome = {},
+                          const QString& linesSpec = QStringLiteral("sim:4"));
 
     audio::CaptureEngine& engine() { return program->recorder().engine(); }
 
