@@ -25,7 +25,10 @@
 #include "records/status_log.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
@@ -63,6 +66,26 @@ std::unique_ptr<platform::LinePlatform> createLines(platform::EventService& even
         lines = platform::LinePlatform::create(events, QStringLiteral("sim:1"), error);
     }
     return lines;
+}
+
+// A private folder of its own for one demonstration run; empty when none can be made.
+QString makeDemoFolder()
+{
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/qlnrec-demo-XXXXXX"));
+    if (!dir.isValid()) {
+        return {};
+    }
+    dir.setAutoRemove(false);
+    return dir.path();
+}
+
+// The demonstration's line is in use and answers on the fourth ring.
+void prepareDemoSettings(platform::SettingsStore& store)
+{
+    QFile(store.filePath()).open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString config = QStringLiteral("Config");
+    store.saveSetting(config, QStringLiteral("Line0"), QStringLiteral("1"));
+    store.saveSetting(config, QStringLiteral("Rings"), QStringLiteral("4"));
 }
 
 } // namespace
@@ -112,7 +135,17 @@ int runApplication(int argc, char** argv)
         dialogs = std::make_unique<platform::QtDialogService>();
     }
 
-    const QString programFolder = core::ProgramFolders::resolveProgramFolder(options.home);
+    // The demonstration keeps its files and settings apart from the user's own, answers on the
+    // fourth ring and leaves its folder for a look afterwards.
+    const bool demoFolderWanted = options.demo && options.home.isEmpty();
+    const QString demoFolder = demoFolderWanted ? makeDemoFolder() : QString();
+    if (demoFolderWanted && demoFolder.isEmpty()) {
+        printError(
+            QStringLiteral("--demo: cannot make a folder for the demonstration in %1").arg(QDir::tempPath()));
+        return 1;
+    }
+    const QString programFolder =
+        core::ProgramFolders::resolveProgramFolder(demoFolder.isEmpty() ? options.home : demoFolder);
     if (!core::ProgramFolders::ensureWritableFolder(programFolder, &error)) {
         dialogs->messageBox(QStringLiteral("Quillon cannot keep its files: %1.").arg(error),
                             QStringLiteral("Quillon"), platform::MessageIcon::Critical);
@@ -157,7 +190,13 @@ int runApplication(int argc, char** argv)
         return 2;
     }
 
-    platform::SettingsStore store(applicationName, platform::SettingsStore::defaultFilePath(applicationName));
+    platform::SettingsStore store(
+        applicationName, demoFolder.isEmpty() ? platform::SettingsStore::defaultFilePath(applicationName)
+                                              : demoFolder + QStringLiteral("/qlnrec.conf"));
+    if (!demoFolder.isEmpty()) {
+        prepareDemoSettings(store);
+        printError(QStringLiteral("demonstration: files and settings in %1").arg(demoFolder));
+    }
     platform::DesktopShellService shell;
     // Modal windows: real ones, or (headless) each answered at once with its default button.
     std::unique_ptr<platform::ModalRunner> modal;

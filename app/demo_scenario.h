@@ -1,5 +1,6 @@
 #pragma once
-// The demonstration call of --demo: one simulated line rings, shows a caller and hangs up.
+// The demonstration call of --demo: one simulated line rings until the program answers; the
+// caller hears the greeting and the beep, leaves a message and hangs up.
 #include <QString>
 
 namespace qlnrec::app {

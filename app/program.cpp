@@ -10,6 +10,7 @@
 #include "platform/shell/shell_service.h"
 #include "platform/telephony/line_platform.h"
 #include "platform/telephony/line_provider.h"
+#include "ui/audio/prompt_recorder_dialog.h"
 #include "ui/records/frm_view_log.h"
 #include "ui/records/recordings_lists_binder.h"
 
@@ -42,11 +43,12 @@ Program::Program(const ProgramPlatform& platform)
     : platform_(platform), config_(platform.settings, platform.programFolder),
       statusLog_(platform.events, platform.programFolder), acm_(acmRegistry_),
       mci_(platform.events, platform.media, &acm_), controls_(*this),
-      lines_(lineContext(), roles_, controls_),
+      lines_(lineContext(), roles_, controls_), answering_(lines_, platform.programFolder, answeringLinks()),
       setupContext_{lines_.state(), lines_.settings(), platform.lines.telephony(), config_,
                     strings_,       platform.dialogs,  platform.programFolder},
       setup_(setupContext_, platform.modal), recorder_(recorderServices(), lines_, audio::RecorderSettings{},
                                                        recorderHooks(), platform.sigscanCandidates),
+      prompts_(platform.lines.wave(), lines_.state()),
       ringRules_(platform.events, platform.programFolder,
                  [this](const QString& text) { statusLog_.addStatusLine(text); }),
       ringRuleDialogs_{ringRules_.file(), platform.dialogs, platform.modal, strings_},
@@ -86,8 +88,10 @@ Program::~Program()
 void Program::bindRoles()
 {
     roles_.recording = &recorder_;
+    roles_.prompts = &prompts_;
     roles_.ringRules = &ringRules_;
-    // The answering sequence, caller ID, popup, blocking, prompts, phone book and
+    roles_.answering = &answering_;
+    // Caller ID, popup, blocking, phone book and
     // block list keep their do-nothing objects until they are built.
 }
 
@@ -116,7 +120,18 @@ audio::Recorder::Hooks Program::recorderHooks()
             recordingLists_->AddFinishedRecording(name);
         }
     };
+    // The called party of an outgoing call answered: with the legal box ticked, the legal notice
+    // plays before the recording proper.
+    hooks.legalChecked = [this] { return controls_.legalChecked(); };
+    hooks.playLegalOutgoing = [this](int line) { answering_.playLegalOutgoing(line); };
     return hooks;
+}
+
+telephony::AnsweringSequence::Links Program::answeringLinks()
+{
+    telephony::AnsweringSequence::Links links;
+    links.playOnComputer = [this](const QString& path) { mci_.sndPlaySound(path, platform::SND_ASYNC); };
+    return links;
 }
 
 audio::RecorderSettings Program::recorderSettings() const
@@ -284,10 +299,26 @@ void Program::unloadWindows()
 
 // ---- main window commands ----
 
+audio::PromptRecorderBase::Services Program::promptRecorderServices()
+{
+    return {platform_.events, mci_, platform_.dialogs, platform_.shell, strings_};
+}
+
 SetupDialogOpeners Program::setupOpeners()
 {
     SetupDialogOpeners openers;
     openers.ringRules = [this](QWidget* owner) { showRingRules(ringRuleDialogs_, owner); };
+    openers.lineGreeting = [this](QWidget* owner, const QString& promptFile) {
+        audio::LineGreetingRecorder model(promptRecorderServices(), recorder_.engine(), lines_.state(),
+                                          platform_.programFolder, promptFile);
+        ui::frmGreeting form(model, strings_, platform_.dialogs, owner);
+        platform_.modal.run(form);
+    };
+    openers.soundCardPrompt = [this](QWidget* owner, const QString& promptFile) {
+        audio::SoundCardPromptRecorder model(promptRecorderServices(), platform_.programFolder, promptFile);
+        ui::frmGreeting1 form(model, strings_, platform_.dialogs, owner);
+        platform_.modal.run(form);
+    };
     return openers;
 }
 

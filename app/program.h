@@ -20,6 +20,8 @@
 #include "app/setup/setup_host.h"
 #include "app/startup_parts.h"
 #include "app/startup_routine.h"
+#include "audio/prompt_player.h"
+#include "audio/prompt_recorders.h"
 #include "audio/recorder.h"
 #include "core/config_store.h"
 #include "core/strings.h"
@@ -27,6 +29,7 @@
 #include "platform/mci/mci_service.h"
 #include "records/recordings_lists.h"
 #include "records/status_log.h"
+#include "telephony/answering_sequence.h"
 #include "telephony/call_flow_roles.h"
 #include "telephony/line_controls.h"
 #include "telephony/line_system.h"
@@ -92,8 +95,10 @@ public:
     platform::AcmService& acm() { return acm_; }
     platform::MciService& mci() { return mci_; }
     telephony::LineSystem& lines() { return lines_; }
+    telephony::AnsweringSequence& answering() { return answering_; }
     SetupHost& setup() { return setup_; }
     audio::Recorder& recorder() { return recorder_; }
+    audio::PromptPlayer& prompts() { return prompts_; }
     // The call-flow roles line control reads. The program binds its own at construction; a test
     // may put a logging object in place of a role before the lines open.
     telephony::CallFlowRoles& roles() { return roles_; }
@@ -159,6 +164,8 @@ private:
     telephony::LineContext lineContext();
     audio::Recorder::Services recorderServices();
     audio::Recorder::Hooks recorderHooks();
+    audio::PromptRecorderBase::Services promptRecorderServices();
+    telephony::AnsweringSequence::Links answeringLinks();
     void bindRoles();
     void reportProviderHealth();
     void standIn(QWidget* owner, const QString& title);
@@ -174,9 +181,11 @@ private:
     telephony::CallFlowRoles roles_;
     WindowLineControls controls_;
     telephony::LineSystem lines_;
+    telephony::AnsweringSequence answering_;
     SetupContext setupContext_;
     SetupHost setup_;
     audio::Recorder recorder_;
+    audio::PromptPlayer prompts_;
     RingRules ringRules_;
     RingRuleDialogContext ringRuleDialogs_;
     std::optional<records::RecordingLists> recordingLists_;

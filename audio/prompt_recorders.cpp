@@ -223,8 +223,16 @@ void LineGreetingRecorder::stop()
 
 void LineGreetingRecorder::Timer1_Timer()
 {
-    engine_.line(kGreetingLine).captureClosed = 0;
     timer1_.setEnabled(false);
+    // A call on line 3 opened its capture in the second since Stop: the temporary file and the
+    // blocks are that call's now, and must neither become the greeting nor be deleted.
+    if (engine_.line(kGreetingLine).deviceOpen ||
+        lines_[kGreetingLine].recordState != telephony::kRecordIdle) {
+        setNotice(QStringLiteral("Line3 took a call before the take was saved; the previous file is kept."));
+        setButtons(true, true);
+        return;
+    }
+    engine_.line(kGreetingLine).captureClosed = 0;
     const QString aside = asidePath(targetPath_);
     QString error;
     const WriteOutcome outcome =

@@ -152,5 +152,31 @@ TEST_F(ProgramProcess, BadScenarioOrLinesAreReportedBeforeAnythingStarts)
     EXPECT_TRUE(badLines.readAllStandardError().contains("--lines"));
 }
 
+TEST_F(ProgramProcess, TheDemonstrationAnswersACallAndKeepsTheMessageApartFromTheUsersFiles)
+{
+    env.insert(QStringLiteral("TMPDIR"), home.path(QStringLiteral("tmp")));
+    QDir().mkpath(home.path(QStringLiteral("tmp")));
+    QProcess demo;
+    demo.setProcessEnvironment(env);
+    demo.start(binary, {QStringLiteral("--demo"), QStringLiteral("--virtual-time"),
+                        QStringLiteral("--exit-when-done")});
+    demo.waitForFinished(-1);
+    EXPECT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().toStdString();
+
+    const QStringList folders =
+        QDir(home.path(QStringLiteral("tmp"))).entryList({QStringLiteral("qlnrec-demo-*")}, QDir::Dirs);
+    ASSERT_EQ(folders.size(), 1);
+    const QDir folder(home.path(QStringLiteral("tmp/")) + folders.first());
+    const QStringList messages = folder.entryList({QStringLiteral("A~L 0*.wav")}, QDir::Files);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_GT(QFileInfo(folder.filePath(messages.first())).size(), 8000 * 2 * 3);
+    const QDir logs(folder.filePath(QStringLiteral("LogFiles")));
+    QFile log(logs.filePath(logs.entryList(QDir::Files).value(0)));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("Line0 Starts Recording"));
+    // The user's own settings were not touched.
+    EXPECT_FALSE(QFileInfo::exists(home.path(QStringLiteral("config/qlnrec/qlnrec.conf"))));
+}
+
 } // namespace
 } // namespace qlnrec::test

@@ -405,6 +405,9 @@ TEST_F(Dispatcher, ABeepCutShortByTheEndOfTheCallStartsNoRecording)
     ring(1);
     h.run(500);
     const platform::HCALL hCall = h.slot(0).hCall;
+    h.sim(0).hangUpFarEnd();
+    h.run(50); // the disconnect notice, not yet the drop
+    ASSERT_EQ(h.slot(0).hCall, hCall);
     h.dispatcher().LineCallback(hCall, platform::LINE_GENERATE, 0, platform::LINEGENERATETERM_CANCEL, 0, 0);
     EXPECT_EQ(h.hooks.count(QStringLiteral("startRecording 0")), 0);
     EXPECT_NE(h.slot(0).callKind, QStringLiteral("A"));

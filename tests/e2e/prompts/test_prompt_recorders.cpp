@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -125,6 +126,33 @@ TEST(SoundCardPromptRecorder, RecordsAMenuPromptAt11025HzAndAShortTakeKeepsThePr
     QFile::remove(target);
     model.play();
     EXPECT_TRUE(rig.messageTexts().contains(QStringLiteral("File not found")));
+}
+
+TEST(PromptRecorders, OpenFromTheSetupDialogsButtonsOnTheirPromptFiles)
+{
+    PromptRig rig;
+    rig.configureLines({});
+    ASSERT_EQ(rig.start(), app::LoadResult::Loaded);
+    QStringList files;
+    auto note = [&](QDialog& dialog) {
+        files.append(
+            dialog.objectName() + QLatin1Char(' ') +
+            dialog.findChild<QLabel*>(QStringLiteral("lblFile"))->text().section(QLatin1Char('/'), -1));
+        dialog.reject();
+    };
+    rig.modal.script(QStringLiteral("frmGreeting"), note);
+    rig.modal.script(QStringLiteral("frmGreeting"), note);
+    rig.modal.script(QStringLiteral("frmGreeting1"), note);
+    app::frmSetup& setup = rig.program->setup().form();
+    for (const char* button : {"Command1", "cmdRecLegal", "Command4"}) {
+        QPushButton* b = setup.findChild<QPushButton*>(QLatin1String(button));
+        ASSERT_NE(b, nullptr) << button;
+        ASSERT_TRUE(b->isEnabled()) << button;
+        b->click();
+    }
+    EXPECT_EQ(files,
+              (QStringList{QStringLiteral("frmGreeting Greeting.wav"),
+                           QStringLiteral("frmGreeting legal.wav"), QStringLiteral("frmGreeting1 03.wav")}));
 }
 
 // Pictures of the two recorders for the documentation. Runs only when QLNREC_SCREENSHOT_DIR names
