@@ -169,6 +169,39 @@ TEST(AnsweringMachine, TouchToneMenuPlaysSubOperatorsLogsOtherKeysAndHashHashEnd
     EXPECT_EQ(rig.lists->unread().size(), 1);
 }
 
+TEST(AnsweringMachine, AnOutgoingCallWithLegalTickedPlaysTheNoticeOnceTheCalledPartySpeaksThenRecords)
+{
+    const QString speechFile = MadeAudio::speech(8);
+    REQUIRE_AUDIO(speechFile);
+    RecordingRig rig;
+    rig.store("Legal", "1");
+    const auto legal = writePrompt(rig, "legal.wav", 660, 2);
+    openLines(rig, {0});
+
+    // What the dialer does: the call is marked as dialled and placed on the line.
+    telephony::LineSlot& slot = rig.slot(0);
+    slot.dialOutPending = -1;
+    platform::HCALL call = 0;
+    ASSERT_GT(rig.program->lines().context().tapi.lineMakeCall(slot.hLine, &call, "5551234", 0, nullptr), 0);
+    rig.run(500); // the handle is filled in when the request completes
+    slot.hCall = call;
+    rig.sim(0).farEndAnswer();
+    ASSERT_TRUE(rig.runUntil([&] { return slot.recordState == telephony::kAwaitingReply; }, 5000));
+    EXPECT_TRUE(rig.statusTexts().contains("Line0 waiting for reply"));
+
+    // The called party speaks: the legal notice plays, then the call is recorded as "O".
+    ASSERT_TRUE(rig.sim(0).playFarEndWav(speechFile));
+    ASSERT_TRUE(rig.runUntil([&] { return slot.recordState == telephony::kRecording; }, 15000));
+    EXPECT_TRUE(heardWhole(rig.sim(0).playedSamples(1), legal));
+    EXPECT_EQ(slot.callKind, "O");
+    EXPECT_TRUE(rig.statusTexts().contains("Line  0 Start Recording"));
+    rig.run(3000);
+    rig.sim(0).hangUpFarEnd();
+    ASSERT_TRUE(rig.finishRecording(0));
+    ASSERT_EQ(rig.lists->recent().size(), 1);
+    EXPECT_TRUE(rig.lists->recent().first().startsWith("O~L 0"));
+}
+
 TEST(AnsweringMachine, MissingLegalNoticeGivesItsBoxAndTheCallGoesOnAMissingGreetingGivesNone)
 {
     RecordingRig rig;
