@@ -1,0 +1,96 @@
+// public.tel as an independent reader writes and reads it, and what the blocking decision sees.
+#include "blocklist/block_list.h"
+#include "tests/support/temp_home.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qlnrec::blocklist::BlockList;
+using qlnrec::test::runCommand;
+using qlnrec::test::writeFile;
+
+class BlockListStore : public ::testing::Test {
+protected:
+    void SetUp() override { QDir().mkpath(home.programFolder()); }
+
+    QString python(const QString& script)
+    {
+        writeFile(home.path(QStringLiteral("check.py")), script.toUtf8());
+        int code = -1;
+        const QString out = runCommand(
+            QStringLiteral("python3 '%1' '%2'").arg(home.path(QStringLiteral("check.py")), list.path()),
+            &code);
+        EXPECT_EQ(code, 0) << out.toStdString();
+        return out.trimmed();
+    }
+
+    qlnrec::test::TempHome home;
+    BlockList list{home.programFolder()};
+};
+
+// Numbers written by another program: a negative one blocks its magnitude, a 0 hides the rest,
+// and a number matches only as digits without leading zeros.
+TEST_F(BlockListStore, LoadsUpToTheFirstZeroAndMatchesMagnitudes)
+{
+    list.load();
+    EXPECT_TRUE(QFile::exists(list.path()));
+    EXPECT_EQ(list.entry(0), 0.0);
+
+    python(QStringLiteral(R"(
+import struct, sys
+open(sys.argv[1], 'wb').write(struct.pack('<5d', 5551234, -123, 18005550100, 0, 777))
+)"));
+    list.load();
+    ASSERT_EQ(list.count(), 3);
+    EXPECT_EQ(list.entry(3), 0.0);
+    EXPECT_TRUE(list.contains(QStringLiteral(" 5551234 ")));
+    EXPECT_TRUE(list.contains(QStringLiteral("123")));
+    EXPECT_TRUE(list.contains(QStringLiteral("18005550100")));
+    EXPECT_FALSE(list.contains(QStringLiteral("0123")));
+    EXPECT_FALSE(list.contains(QStringLiteral("-123")));
+    EXPECT_FALSE(list.contains(QStringLiteral("777")));
+    EXPECT_FALSE(list.contains(QStringLiteral("UNKNOWN")));
+    EXPECT_EQ(BlockList::entryText(-123), QStringLiteral("-123"));
+    EXPECT_EQ(BlockList::entryText(1e15), QStringLiteral("1E+15"));
+}
+
+// Rewrite and append as an independent reader sees them: little-endian doubles, no 0 ever
+// written (a 0 would hide later numbers), an append behind the last number.
+TEST_F(BlockListStore, RewriteAndAppendWriteLittleEndianDoubles)
+{
+    ASSERT_TRUE(list.rewrite(
+        {QStringLiteral("0123"), QStringLiteral("0"), QStringLiteral("-42"), QStringLiteral("42")}));
+    ASSERT_TRUE(list.append(99));
+    ASSERT_TRUE(list.append(99));
+    EXPECT_FALSE(list.append(0));
+    EXPECT_EQ(python(QStringLiteral(R"(
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+print(struct.unpack('<%dd' % (len(data) // 8), data))
+)")),
+              QStringLiteral("(123.0, -42.0, 42.0, 99.0, 99.0)"));
+    EXPECT_EQ(list.count(), 5);
+    EXPECT_TRUE(list.contains(QStringLiteral("123")));
+}
+
+// A file of more than 50000 numbers: the first 50000 load with the end mark behind them, and an
+// append is refused rather than written where no load would see it.
+TEST_F(BlockListStore, FiftyThousandNumbersAtMost)
+{
+    python(QStringLiteral(R"(
+import struct, sys
+open(sys.argv[1], 'wb').write(struct.pack('<50002d', *range(1, 50003)))
+)"));
+    list.load();
+    EXPECT_EQ(list.count(), BlockList::kMaxNumbers);
+    EXPECT_EQ(list.entry(BlockList::kMaxNumbers - 1), 50000.0);
+    EXPECT_EQ(list.entry(BlockList::kMaxNumbers), 0.0);
+    EXPECT_TRUE(list.contains(QStringLiteral("50000")));
+    EXPECT_FALSE(list.contains(QStringLiteral("50001")));
+    EXPECT_FALSE(list.append(7));
+}
+
+} // namespace
