@@ -24,6 +24,9 @@ public:
     bool rewrite(const std::vector<PhoneBookEntry>& entries) const;
     // Writes one record at index (0-based) in place; index must not lie past the end.
     bool writeRecord(qint64 index, const PhoneBookEntry& entry) const;
+    // The entry as a record of this file holds it (a field cut at its byte width), so the lists
+    // show what a reload will show.
+    PhoneBookEntry asStored(const PhoneBookEntry& entry) const { return codec_.decode(codec_.encode(entry)); }
 
 private:
     QString path_;

@@ -46,7 +46,7 @@ bool PhoneBookLists::update(int index, const PhoneBookEntry& entry)
         return false;
     }
     // Fitted again: an entry with an empty telephone would write an end-of-list record.
-    const PhoneBookEntry fitted = makeEntry(entry.name, entry.telephone);
+    const PhoneBookEntry fitted = file_.asStored(makeEntry(entry.name, entry.telephone));
     entries_[static_cast<std::size_t>(index)] = fitted;
     if (index < savedCount_ && file_.writeRecord(index, fitted)) {
         return true;
@@ -68,7 +68,7 @@ bool PhoneBookLists::addUnsaved(const PhoneBookEntry& entry)
     if (isFull()) {
         return false;
     }
-    entries_.push_back(makeEntry(entry.name, entry.telephone));
+    entries_.push_back(file_.asStored(makeEntry(entry.name, entry.telephone)));
     return true;
 }
 
