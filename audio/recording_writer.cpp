@@ -102,11 +102,19 @@ QString RecordingWriter::tempFilePath(int line) const
 bool RecordingWriter::AppendBlock(int line, const char* data, std::int64_t bytes)
 {
     QFile file(tempFilePath(line));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append, kPrivateFile)) {
+    // Unbuffered: nothing of a failed write is left to be flushed when the file closes.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered, kPrivateFile)) {
         return false;
     }
     // Closed after every block: what has been written survives a crash of the program.
-    return file.write(data, bytes) == bytes && file.flush();
+    const qint64 before = file.size();
+    if (file.write(data, bytes) == bytes && file.flush()) {
+        return true;
+    }
+    // A disk that fills up takes part of a block: cut it off again, so a block stored once
+    // space is back stays on a sample (or frame) boundary and the audio after it is not noise.
+    file.resize(before);
+    return false;
 }
 
 void RecordingWriter::deleteTempFile(int line)

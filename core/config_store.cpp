@@ -29,6 +29,12 @@ QString oneLine(QString text)
 ConfigStore::ConfigStore(platform::SettingsStore& store, QString programFolder)
     : store_(store), programFolder_(std::move(programFolder))
 {
+    store_.setWriteFailureHandler([this](const QString& reason) { reportSettingsFailure(reason); });
+}
+
+ConfigStore::~ConfigStore()
+{
+    store_.setWriteFailureHandler({});
 }
 
 void ConfigStore::setShellService(platform::ShellService* shell, QString programPath)
@@ -152,6 +158,23 @@ void ConfigStore::reportJournalFailure(const QString& error)
                                  .arg(journalPath(), error),
                              QStringLiteral("Quillon"), platform::MessageIcon::Exclamation);
     }
+}
+
+void ConfigStore::reportSettingsFailure(const QString& reason)
+{
+    std::fprintf(stderr, "qlnrec: cannot write %s: %s\n", qPrintable(store_.filePath()), qPrintable(reason));
+    if (settingsFailureReported_ || !dialogs_) {
+        return;
+    }
+    // A message box, not a status line: the user who changed a setting learns at once that it
+    // is not on disk yet, and a status line may scroll away unseen. Once per run: the recordings
+    // lists are saved after every call.
+    settingsFailureReported_ = true;
+    dialogs_->messageBox(QStringLiteral("The settings file %1 cannot be written (%2). The file keeps its "
+                                        "earlier contents; your changes are kept while the program runs "
+                                        "and written as soon as the file can be written again.")
+                             .arg(store_.filePath(), reason),
+                         QStringLiteral("Quillon"), platform::MessageIcon::Exclamation);
 }
 
 bool ConfigStore::setAutoStart(bool on)

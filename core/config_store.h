@@ -20,6 +20,9 @@ public:
     static constexpr const char* kJournalFileName = "settings.txt";
 
     ConfigStore(platform::SettingsStore& store, QString programFolder);
+    ~ConfigStore();
+    ConfigStore(const ConfigStore&) = delete;
+    ConfigStore& operator=(const ConfigStore&) = delete;
 
     // Where journal failures are reported (not owned; may be null: failures are then only
     // written to standard error).
@@ -62,10 +65,13 @@ public:
     bool setAutoStart(bool on);
 
     bool journalFailureReported() const { return journalFailureReported_; }
+    // The settings file could not be written this run (reported once, by message box).
+    bool settingsFailureReported() const { return settingsFailureReported_; }
 
 private:
     bool appendJournalLine(const QString& line, QString* error) const;
     void reportJournalFailure(const QString& error);
+    void reportSettingsFailure(const QString& reason);
 
     platform::SettingsStore& store_;
     QString programFolder_;
@@ -74,6 +80,7 @@ private:
     QString programPath_;
     bool startingUp_ = false;
     bool journalFailureReported_ = false;
+    bool settingsFailureReported_ = false;
 };
 
 } // namespace qlnrec::core

@@ -120,15 +120,29 @@ void StatusLog::appendToList(const QStringList& newLines)
     }
 }
 
+QString StatusLog::stamped(const QString& text) const
+{
+    return oneLine(text) + QLatin1Char(' ') + platform::timeOfDayText(events_.currentDateTime().time());
+}
+
 QString StatusLog::addStampedLine(const QString& text)
 {
-    const QString line =
-        oneLine(text) + QLatin1Char(' ') + platform::timeOfDayText(events_.currentDateTime().time());
+    const QString line = stamped(text);
     appendToList({line});
     if (file_) {
         // Written through at once, so a crash loses no line.
         file_->write(line.toUtf8() + QByteArrayLiteral("\r\n"));
-        file_->flush();
+        const bool written = file_->flush();
+        if (!written && !writeFailureReported_) {
+            // Said once, in the list only, until the file takes lines again: the list goes on.
+            writeFailureReported_ = true;
+            appendToList(
+                {stamped(QStringLiteral("The day log %1 cannot be written (%2); new lines are kept in "
+                                        "the status list only")
+                             .arg(currentPath_, file_->errorString()))});
+        } else if (written) {
+            writeFailureReported_ = false;
+        }
     }
     return line;
 }

@@ -80,6 +80,8 @@ private:
     void openDayFile(const QDate& date);
     bool reopenForAppend();
     void appendToList(const QStringList& newLines);
+    // text + " " + the time of day.
+    QString stamped(const QString& text) const;
 
     platform::EventService& events_;
     QString programFolder_;
@@ -89,6 +91,7 @@ private:
     std::unique_ptr<platform::Timer> timLog_;
     QByteArray legacyEncoding_ = QByteArrayLiteral("windows-1252");
     platform::ShellService* shell_ = nullptr;
+    bool writeFailureReported_ = false;
 };
 
 } // namespace qlnrec::records

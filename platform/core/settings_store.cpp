@@ -94,7 +94,7 @@ void SettingsStore::saveSetting(const QString& section, const QString& key, cons
     const QString group = storedSection(section);
     settings_->setValue(group + QLatin1Char('/') + storedKey(group, key), value);
     if (batchDepth_ == 0) {
-        settings_->sync();
+        write();
     }
 }
 
@@ -102,18 +102,53 @@ void SettingsStore::deleteSetting(const QString& section, const QString& key)
 {
     const QString group = storedSection(section);
     settings_->remove(group + QLatin1Char('/') + storedKey(group, key));
-    settings_->sync();
+    write();
 }
 
 void SettingsStore::sync()
 {
+    write();
+}
+
+void SettingsStore::write()
+{
+    if (failing_) {
+        failing_ = !retryWrite();
+        return;
+    }
+    // QSettings writes a temporary file in the same folder and renames it over the old one, so
+    // a failed write leaves the old file whole.
     settings_->sync();
+    if (settings_->status() == QSettings::NoError) {
+        return;
+    }
+    failing_ = true;
+    if (onWriteFailed_) {
+        const QFileInfo folder(QFileInfo(filePath_).absolutePath());
+        onWriteFailed_(folder.isDir() && !folder.isWritable()
+                           ? QStringLiteral("the folder %1 is read-only").arg(folder.filePath())
+                           : QStringLiteral("the disk is full or read-only"));
+    }
+}
+
+bool SettingsStore::retryWrite()
+{
+    // A QSettings keeps its first error for good. Another one over the same file shares its
+    // unsaved changes (Qt keeps one copy of a file's settings per process), and its status tells
+    // whether the file takes them now.
+    auto fresh = std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
+    fresh->sync();
+    if (fresh->status() != QSettings::NoError) {
+        return false;
+    }
+    settings_ = std::move(fresh);
+    return true;
 }
 
 void SettingsStore::endBatch()
 {
     if (batchDepth_ > 0 && --batchDepth_ == 0) {
-        settings_->sync();
+        write();
     }
 }
 

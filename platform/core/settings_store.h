@@ -5,6 +5,7 @@
 // blank (" 0" .. " 49") and round-trip exactly.
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -43,7 +44,20 @@ public:
     void beginBatch() { ++batchDepth_; }
     void endBatch();
 
+    // Called when the file cannot be written (read-only folder or disk, full disk), once each
+    // time writing starts to fail, with the reason. The file keeps its last good contents (it
+    // is replaced whole, through a temporary file in the same folder); the changes stay in
+    // memory and every later save tries to write them again.
+    void setWriteFailureHandler(std::function<void(const QString& reason)> handler)
+    {
+        onWriteFailed_ = std::move(handler);
+    }
+    bool writeFailing() const { return failing_; }
+
 private:
+    void write();
+    bool retryWrite();
+
     QString storedSection(const QString& section) const;
     QString storedKey(const QString& storedSection, const QString& key) const;
 
@@ -51,6 +65,8 @@ private:
     QString filePath_;
     std::unique_ptr<QSettings> settings_;
     int batchDepth_ = 0;
+    bool failing_ = false;
+    std::function<void(const QString&)> onWriteFailed_;
 };
 
 } // namespace qlnrec::platform

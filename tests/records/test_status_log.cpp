@@ -2,6 +2,7 @@
 #include "platform/shell/shell_service.h"
 #include "records/status_log.h"
 #include "tests/platform/shell/pdf_text.h"
+#include "tests/support/small_disk.h"
 #include "tests/support/temp_home.h"
 
 #include <QDir>
@@ -232,4 +233,35 @@ TEST_F(StatusLogTest, PrintLogPrintsEveryEntryOnItsOwnLine)
 
     shell.printerAvailable = false;
     EXPECT_FALSE(log.printLog());
+}
+
+// The day log on a really full disk: every line stays in the status list, the trouble is said
+// once, and the file holds only whole lines, which go on once space is free again.
+TEST_F(StatusLogTest, AFullDiskIsReportedOnceAndTheListGoesOn)
+{
+    qlnrec::test::SmallDisk disk(home.programFolder() + QStringLiteral("/LogFiles"), 64 * 1024);
+    if (!disk.mounted()) {
+        GTEST_SKIP() << disk.whyNot().toStdString();
+    }
+    StatusLog log(events, home.programFolder());
+    log.openAtStart();
+    log.addStatusLine(QStringLiteral("before"));
+    disk.fill();
+    const QString longLine(200, QLatin1Char('x'));
+    for (int i = 0; i < 300; ++i) {
+        log.addStatusLine(longLine);
+    }
+    EXPECT_EQ(log.lines().filter(QStringLiteral("cannot be written")).size(), 1);
+    EXPECT_EQ(log.lines().filter(longLine).size(), 300);
+    disk.freeSpace();
+    log.addStatusLine(QStringLiteral("after"));
+    const QStringList written =
+        QString::fromUtf8(readFile(log.currentFilePath())).split(QStringLiteral("\r\n"));
+    ASSERT_GE(written.size(), 3);
+    EXPECT_EQ(written.first(), QStringLiteral("before 14:05:09"));
+    EXPECT_EQ(written.at(written.size() - 2), QStringLiteral("after 14:05:09"));
+    EXPECT_TRUE(written.last().isEmpty());
+    for (const QString& line : written.mid(1, written.size() - 3)) {
+        EXPECT_EQ(line, longLine + QStringLiteral(" 14:05:09"));
+    }
 }

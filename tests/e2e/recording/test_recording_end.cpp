@@ -1,11 +1,12 @@
 // No conversation is lost when the program ends: a shutdown (SIGTERM, Exit) in the middle of a
 // call or within the file writer's grace second writes and lists the recording at once, a crash
 // leaves the recording in progress for the next start to finish, a recordings folder that goes
-// away keeps what was recorded, and recordings and logs are the user's only. Every file is read
-// back by an independent reader.
+// away or a disk that fills up keeps what was recorded, and recordings and logs are the user's
+// only. Every file is read back by an independent reader.
 #include "recording_rig.h"
 
 #include "audio/recording_name.h"
+#include "tests/support/small_disk.h"
 
 #include <QDir>
 #include <QFile>
@@ -286,6 +287,89 @@ TEST(DiskTrouble, ARecordingsFolderThatGoesAwayKeepsThePartAlreadyRecorded)
     EXPECT_GE(held, 4500u * 8 - 8000);
     EXPECT_LE(held, 4500u * 8);
     EXPECT_TRUE(next.program->recordingLists()->recent().contains(name));
+}
+
+#define REQUIRE_SMALL_DISK(disk)                                                                             \
+    if (!(disk).mounted()) {                                                                                 \
+        GTEST_SKIP() << (disk).whyNot().toStdString();                                                       \
+    }
+
+// The recordings folder on a really full disk (a 2 MB tmpfs): the call goes on with one status
+// line; once space is free again the next blocks are stored whole, so the audio after the gap is
+// the far end's speech and not noise, and the file is valid.
+TEST(DiskTrouble, ADiskThatFillsMidCallKeepsTheCallGoingAndTheAudioValid)
+{
+    const QString speechFile = MadeAudio::speech(20);
+    REQUIRE_AUDIO(speechFile);
+    const auto speech = MadeAudio::samples(speechFile);
+    auto home = std::make_shared<test::TempHome>();
+    test::SmallDisk disk(home->path("recordings"));
+    REQUIRE_SMALL_DISK(disk);
+    RecordingRig rig({}, home);
+    rig.openLines({0});
+    ASSERT_TRUE(rig.monitoredCall(0));
+    ASSERT_TRUE(rig.sim(0).playFarEndWav(speechFile));
+    rig.run(4500);
+    disk.fill();
+    rig.run(3000);
+    EXPECT_EQ(rig.statusTexts().filter("recording cannot be stored").size(), 1);
+    EXPECT_FALSE(rig.lifecycle.shuttingDown);
+    EXPECT_EQ(rig.slot(0).recordState, telephony::kRecording);
+    disk.freeSpace();
+    rig.run(3000);
+    rig.sim(0).hangUpFarEnd();
+    ASSERT_TRUE(rig.finishRecording(0));
+    ASSERT_EQ(rig.lists->recent().size(), 1);
+    const QString path = rig.recordingPath(rig.lists->recent().first());
+    const auto recorded = test::pcmFileSamples(path);
+    checkPcmWithIndependentReaders(path, recorded.size());
+    const std::size_t held = speechHeld(recorded, speech);
+    EXPECT_GE(held, 4500u * 8 - 8000);
+    EXPECT_LE(held, 7500u * 8);
+    // The last second recorded is a stretch of the speech, sample for sample.
+    ASSERT_GT(recorded.size(), 8000u);
+    const std::vector<std::int16_t> tail(recorded.end() - 8000, recorded.end());
+    EXPECT_GE(test::findSamples(speech, tail), 0);
+}
+
+// The disk fills while the recording is finished: the file that cannot be written is removed and
+// reported, the data stays, and the next start after space is freed writes it as a valid file
+// and lists it.
+TEST(DiskTrouble, ARecordingThatCannotBeFinishedOnAFullDiskIsRecoveredOnceSpaceIsFree)
+{
+    const QString speechFile = MadeAudio::speech(20);
+    REQUIRE_AUDIO(speechFile);
+    const auto speech = MadeAudio::samples(speechFile);
+    auto home = std::make_shared<test::TempHome>();
+    test::SmallDisk disk(home->path("recordings"));
+    REQUIRE_SMALL_DISK(disk);
+    QString name;
+    {
+        RecordingRig rig({}, home);
+        rig.openLines({0});
+        ASSERT_TRUE(rig.monitoredCall(0));
+        name = rig.engine().line(0).recordingName;
+        ASSERT_TRUE(rig.sim(0).playFarEndWav(speechFile));
+        rig.run(6000);
+        rig.sim(0).hangUpFarEnd();
+        // Room for the call's last blocks, not for a copy of the whole recording.
+        disk.fill(48 * 1024);
+        ASSERT_TRUE(rig.finishRecording(0));
+        EXPECT_EQ(rig.statusTexts().filter(QString("Recording %1 cannot be written").arg(name)).size(), 1);
+        EXPECT_TRUE(rig.lists->recent().isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(rig.recordingPath(name)));
+        EXPECT_FALSE(rig.lifecycle.shuttingDown);
+    }
+    disk.freeSpace();
+    test::ProgramRig next(QStringLiteral("sim:4"), {}, {}, home);
+    ASSERT_EQ(next.start(), app::LoadResult::Loaded);
+    const QString path = home->path("recordings/") + name;
+    ASSERT_TRUE(QFileInfo(path).isFile());
+    const auto recorded = test::pcmFileSamples(path);
+    checkPcmWithIndependentReaders(path, recorded.size());
+    EXPECT_GE(speechHeld(recorded, speech), 6000u * 8 - 8000);
+    EXPECT_TRUE(next.program->recordingLists()->recent().contains(name));
+    EXPECT_EQ(next.statusTexts().filter("Recovered unfinished recording " + name).size(), 1);
 }
 
 // Recordings, the recording in progress, the logs, the start-up trace, the settings and their
