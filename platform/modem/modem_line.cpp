@@ -27,7 +27,7 @@ public:
         : opt(std::move(options)), identity(std::move(identity)), name(this->identity.displayName()),
           link(std::move(byteLink)), decoder(events, *this, this->identity.isUsRobotics(), opt.port),
           commander(events, *link, decoder, opt.port),
-          setup(commander, opt, this->identity.hashVoice && !this->identity.voice,
+          setup(events, commander, opt, this->identity.hashVoice && !this->identity.voice,
                 [this] { return link->fitsWideAudio(); }),
           streams(events, commander, setup, opt,
                   {[this] { return call.connected(); }, [this] { return call.offHook(); },
@@ -130,6 +130,7 @@ public:
         streams.stopTimers();
         decoder.clear();
         recovery.stop();
+        setup.cancel(); // no retry of a set-up command may reach the closed port
         QList<QByteArray> farewell;
         if (link->isOpen()) {
             const bool hash = setup.settings().hashCommands;

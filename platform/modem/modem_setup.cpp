@@ -3,22 +3,37 @@
 #include "platform/modem/modem_commands.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qlnrec::platform::modem {
 
-ModemSetup::ModemSetup(ModemCommander& commander, const ModemLineOptions& options, bool hashCommands,
-                       std::function<bool()> fitsWideAudio)
-    : commander_(commander), options_(options), fitsWideAudio_(std::move(fitsWideAudio))
+namespace {
+// How often a command is sent before the set-up gives up on the modem.
+constexpr int kAttempts = 3;
+} // namespace
+
+ModemSetup::ModemSetup(EventService& events, ModemCommander& commander, const ModemLineOptions& options,
+                       bool hashCommands, std::function<bool()> fitsWideAudio)
+    : commander_(commander), options_(options), fitsWideAudio_(std::move(fitsWideAudio)),
+      hashCommandsAtStart_(hashCommands), retryTimer_(events, 0, [this] {
+          retryTimer_.setEnabled(false);
+          if (auto retry = std::exchange(retry_, nullptr)) {
+              retry();
+          }
+      })
 {
     settings_.hashCommands = hashCommands;
 }
 
 void ModemSetup::run(Done done)
 {
+    cancel();
     ready_ = false;
     garbageSeen_ = false;
     done_ = std::move(done);
-    settings_.voiceCommands.clear();
+    // Nothing an earlier, broken-off set-up found is kept.
+    settings_ = VoiceSettings{};
+    settings_.hashCommands = hashCommandsAtStart_;
     commander_.cmd("ATZ", std::max<std::uint32_t>(options_.commandTimeoutMs, 4000),
                    [this](const ModemReply& r) {
                        if (r.ok()) {
@@ -26,7 +41,7 @@ void ModemSetup::run(Done done)
                            return;
                        }
                        // Some modems need a moment after a reset, or answer the next "AT" only.
-                       commander_.cmd("AT", options_.commandTimeoutMs, [this](const ModemReply& again) {
+                       ask("AT", [this](const ModemReply& again) {
                            if (again.ok()) {
                                basics();
                            } else {
@@ -35,6 +50,13 @@ void ModemSetup::run(Done done)
                            }
                        });
                    });
+}
+
+void ModemSetup::cancel()
+{
+    done_ = nullptr;
+    retry_ = nullptr;
+    retryTimer_.setEnabled(false);
 }
 
 void ModemSetup::finish(bool ok, const QString& why)
@@ -50,23 +72,42 @@ void ModemSetup::finish(bool ok, const QString& why)
 }
 
 // Why the set-up stopped at a command that went unanswered.
-QString ModemSetup::unanswered(const QByteArray& line) const
+QString ModemSetup::unanswered(const QByteArray& line, int tries) const
 {
     if (garbageSeen_) {
         return QStringLiteral("it answers garbage");
     }
-    return QStringLiteral("no answer to %1").arg(QString::fromLatin1(line));
+    if (line == "AT") {
+        return QStringLiteral("does not answer AT commands");
+    }
+    return QStringLiteral("no answer to %1 after %2 tries").arg(QString::fromLatin1(line)).arg(tries);
 }
 
-// A command that must be answered; no answer at all ends the set-up.
+// A command that must be answered; a command that stays unanswered ends the set-up.
 void ModemSetup::ask(const QByteArray& line, std::function<void(const ModemReply&)> then)
 {
-    commander_.cmd(line, options_.commandTimeoutMs, [this, line, then](const ModemReply& r) {
-        if (r.timedOut) {
-            finish(false, unanswered(line));
+    garbageSeen_ = false;
+    attempt(line, 1, std::move(then));
+}
+
+void ModemSetup::attempt(const QByteArray& line, int tries, std::function<void(const ModemReply&)> then)
+{
+    commander_.cmd(line, options_.commandTimeoutMs, [this, line, tries, then](const ModemReply& r) {
+        if (!r.timedOut) {
+            then(r);
             return;
         }
-        then(r);
+        if (tries >= kAttempts) {
+            finish(false, unanswered(line, tries));
+            return;
+        }
+        commander_.trace("no answer to " + line + "; sending it again");
+        // A lost CR leaves the command waiting in the modem: a CR ends it. Its answer, or a late
+        // one, arrives while nothing waits and cannot be taken for the answer to the next try.
+        commander_.write("\r");
+        retry_ = [this, line, tries, then] { attempt(line, tries + 1, then); };
+        retryTimer_.setInterval(std::max<std::uint32_t>(options_.commandTimeoutMs / 2, 500));
+        retryTimer_.restart();
     });
 }
 

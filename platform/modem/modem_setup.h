@@ -4,7 +4,9 @@
 // lists at 8000 samples/s, the telephone-line label, the first caller-ID command it accepts, the
 // reports of the far end hanging up that it has to be asked for (Conexant -STE bit 2 for the
 // loop-current break, the "#" modems' #VTD tone reports); and voice mode again after hanging up
-// knocked the modem out of it.
+// knocked the modem out of it. A command that goes unanswered (a slow or garbled answer, a byte
+// lost either way) is sent again a few times before the set-up gives up.
+#include "platform/core/event_service.h"
 #include "platform/modem/modem_commander.h"
 #include "platform/modem/modem_options.h"
 #include "platform/modem/voice_format.h"
@@ -36,14 +38,14 @@ public:
     using Done = std::function<void(bool ok, const QString& why)>;
 
     // hashCommands: the probe found only the "#" voice commands.
-    ModemSetup(ModemCommander& commander, const ModemLineOptions& options, bool hashCommands,
-               std::function<bool()> fitsWideAudio);
+    ModemSetup(EventService& events, ModemCommander& commander, const ModemLineOptions& options,
+               bool hashCommands, std::function<bool()> fitsWideAudio);
     ModemSetup(const ModemSetup&) = delete;
     ModemSetup& operator=(const ModemSetup&) = delete;
 
     // Runs the set-up; `done` is called once (not at all after cancel()).
     void run(Done done);
-    void cancel() { done_ = nullptr; }
+    void cancel();
     bool ready() const { return ready_; }
     void setNotReady() { ready_ = false; }
     // Text that cannot come from a working modem arrived during the set-up.
@@ -56,8 +58,9 @@ public:
 
 private:
     void finish(bool ok, const QString& why);
-    QString unanswered(const QByteArray& line) const;
+    QString unanswered(const QByteArray& line, int tries) const;
     void ask(const QByteArray& line, std::function<void(const ModemReply&)> then);
+    void attempt(const QByteArray& line, int tries, std::function<void(const ModemReply&)> then);
     void basics();
     void voiceMode();
     void hashVoiceMode();
@@ -77,11 +80,14 @@ private:
     ModemCommander& commander_;
     const ModemLineOptions& options_;
     std::function<bool()> fitsWideAudio_;
+    bool hashCommandsAtStart_;
     VoiceSettings settings_;
     std::vector<VoiceMethod> candidates_;
     Done done_;
     bool ready_ = false;
     bool garbageSeen_ = false;
+    std::function<void()> retry_; // the command to send again once the modem has settled
+    Timer retryTimer_;
 };
 
 } // namespace qlnrec::platform::modem

@@ -8,6 +8,7 @@
 namespace qlnrec::test {
 
 using namespace qlnrec::platform;
+using qlnrec::modemsim::CommandFault;
 using qlnrec::modemsim::SimCallerId;
 using qlnrec::modemsim::SimFamily;
 using qlnrec::modemsim::SimFormat;
@@ -251,6 +252,95 @@ void modemNotThereYet(SimLink link)
     ASSERT_TRUE(rig.waitFor([&] { return !rig.line().failed() && rig.line().setupInfo().ready; }));
     EXPECT_EQ(rig.line().setupInfo().lineLabel, 2);
     EXPECT_FALSE(rig.notices().back().failed);
+}
+
+void expectFailedThenRecovered(ModemRig& rig, const QString& trouble)
+{
+    ASSERT_FALSE(rig.notices().empty());
+    EXPECT_TRUE(rig.notices().front().failed);
+    EXPECT_TRUE(rig.notices().front().text.contains(rig.sim().portPath()))
+        << qPrintable(rig.notices().front().text);
+    EXPECT_TRUE(rig.notices().front().text.contains(trouble)) << qPrintable(rig.notices().front().text);
+    ASSERT_TRUE(rig.waitFor([&] { return !rig.line().failed() && rig.line().setupInfo().ready; }));
+    EXPECT_FALSE(rig.notices().back().failed);
+}
+
+void nextCallWorks(ModemRig& rig)
+{
+    SimCallerId id;
+    id.number = "5550101";
+    ringAndAnswer(rig, id);
+    if (::testing::Test::HasFatalFailure()) {
+        return;
+    }
+    rig.sim().sendNotice('b');
+    std::uint32_t mode = 0;
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_DISCONNECTED, &mode));
+    EXPECT_EQ(mode, LINEDISCONNECTMODE_BUSY);
+    ASSERT_GT(rig.tapi().lineDrop(rig.hCall(), nullptr, 0), 0);
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_IDLE));
+    EXPECT_FALSE(rig.sim().offHook());
+    rig.tapi().lineDeallocateCall(rig.hCall());
+}
+
+void PrintTo(const SetUpFaultCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+std::string setUpFaultName(const ::testing::TestParamInfo<SetUpFaultCase>& info)
+{
+    return info.param.name;
+}
+
+const std::vector<SetUpFaultCase> kSetUpFaults = {
+    // Once: the command is sent again and the set-up goes on as if nothing happened.
+    {"slow_answer", CommandFault::SlowReply, 4000, 1, nullptr},
+    {"garbled_answer", CommandFault::GarbledReply, 0, 1, nullptr},
+    {"lost_answer_byte", std::nullopt, 3, 1, nullptr},
+    {"lost_command_byte", CommandFault::LostCommandByte, 1, 1, nullptr},
+    {"lost_command_end", CommandFault::LostCommandByte, 8, 1, nullptr},
+    // Every try: the line fails with the reason and is set up from the start later.
+    {"garbled_every_try", CommandFault::GarbledReply, 0, 3, "it answers garbage"},
+    {"unanswered_every_try", CommandFault::LostCommandByte, 1, 3, "no answer to AT+VSM=? after 3 tries"},
+};
+
+void setUpMeetsAFault(const SetUpFaultCase& c, SimLink link)
+{
+    ModemRig rig(qlnrec::modemsim::conexantFamily(), {}, link);
+    // The format list: a wrong answer taken for it would pick the wrong format.
+    const QByteArray command = "AT+VSM=?";
+    rig.beforeLineOpens([&] {
+        if (c.fault) {
+            rig.sim().faultOnCommand(command, *c.fault, c.amount, c.times);
+        } else {
+            rig.sim().dropInReply(command, c.amount);
+        }
+    });
+    QString error;
+    const bool started = rig.start(&error);
+    if (c.failure) {
+        EXPECT_FALSE(started);
+        ASSERT_TRUE(rig.line().failed());
+        EXPECT_FALSE(rig.line().setupInfo().ready);
+        expectFailedThenRecovered(rig, QString::fromLatin1(c.failure));
+        EXPECT_EQ(rig.notices().size(), 2u);
+        // Set up again from the reset on.
+        EXPECT_EQ(rig.sim().commands().count("ATZ"), 2);
+    } else {
+        ASSERT_TRUE(started) << qPrintable(error);
+        EXPECT_TRUE(rig.notices().empty());
+        EXPECT_EQ(rig.sim().commands().count("ATZ"), 1);
+    }
+    if (::testing::Test::HasFatalFailure()) {
+        return;
+    }
+    // What follows the retried command got its own answers.
+    EXPECT_EQ(rig.line().setupInfo().format, modem::SampleFormat::Signed16);
+    EXPECT_EQ(rig.sim().format(), SimFormat::Signed16);
+    EXPECT_EQ(rig.line().setupInfo().callerIdCommand, "AT+VCID=1");
+    EXPECT_EQ(rig.line().setupInfo().hangUpReportCommand, "AT-STE=4");
+    nextCallWorks(rig);
 }
 
 } // namespace qlnrec::test

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -42,5 +43,25 @@ void incomingCallWithSpeechPromptDigitsBeepAndBusyNotice(const FamilyCase& c, Si
 void pulledMidCall(SimLink link);
 // A configured modem that is not plugged in when the line opens.
 void modemNotThereYet(SimLink link);
+
+// The failed notice names the port and the trouble, and a later notice says the line works again.
+void expectFailedThenRecovered(ModemRig& rig, const QString& trouble);
+// The next call is offered, answered and ended by the exchange's busy tone as usual.
+void nextCallWorks(ModemRig& rig);
+
+// A fault that meets the set-up at the format list, `times` times in a row.
+struct SetUpFaultCase {
+    const char* name;
+    std::optional<modemsim::CommandFault> fault; // none: a byte of the answer is lost
+    int amount;                                  // see CommandFault; the lost answer byte's index
+    int times;
+    const char* failure; // what the failed notice says; null: the line never fails
+};
+extern const std::vector<SetUpFaultCase> kSetUpFaults;
+void PrintTo(const SetUpFaultCase& c, std::ostream* os);
+std::string setUpFaultName(const ::testing::TestParamInfo<SetUpFaultCase>& info);
+// The line is set up despite the fault, or fails with its reason and is set up again later; the
+// next call works either way.
+void setUpMeetsAFault(const SetUpFaultCase& c, SimLink link);
 
 } // namespace qlnrec::test

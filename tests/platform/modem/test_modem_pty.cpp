@@ -1,10 +1,13 @@
 // The real serial port over a pseudo-terminal, against the simulated modem of each chipset
 // family: a whole incoming call per family, a modem pulled out in the middle of a call and
-// plugged in again, and a configured modem that is not there yet. The same calls, and the rest of
+// plugged in again, a configured modem that is not there yet, and a set-up command whose line end
+// the modem lost. The same calls, and the rest of
 // the line's behaviour, run in virtual time in test_modem_virtual.cpp.
 #include "tests/platform/modem/modem_call_scenarios.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 using namespace qlnrec::test;
 
@@ -27,4 +30,13 @@ TEST(ModemFailure, PulledMidCallTheLineFailsTheCallEndsAndTheModemComesBack)
 TEST(ModemFailure, AConfiguredModemThatIsNotThereYetIsWaitedFor)
 {
     modemNotThereYet(SimLink::Pty);
+}
+
+TEST(ModemFailure, ASetUpCommandWhoseLineEndWasLostIsSentAgain)
+{
+    for (const SetUpFaultCase& c : kSetUpFaults) {
+        if (std::string(c.name) == "lost_command_end") {
+            setUpMeetsAFault(c, SimLink::Pty);
+        }
+    }
 }

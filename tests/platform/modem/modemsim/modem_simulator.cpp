@@ -601,6 +601,14 @@ void ModemSimulator::dropInReply(const QByteArray& commandPrefix, int index)
     post([this, commandPrefix, index] { transport_->modem.dropInReply(commandPrefix, index); });
 }
 
+void ModemSimulator::faultOnCommand(const QByteArray& commandPrefix, CommandFault fault, int amount,
+                                    int times)
+{
+    post([this, commandPrefix, fault, amount, times] {
+        transport_->modem.faultOnCommand(commandPrefix, fault, amount, times);
+    });
+}
+
 void ModemSimulator::dropInNextCode(bool dle)
 {
     post([this, dle] { transport_->modem.dropInNextCode(dle); });

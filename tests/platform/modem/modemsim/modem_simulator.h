@@ -85,6 +85,8 @@ public:
     // The answer to the next command starting with commandPrefix ("" any) loses the byte at
     // `index` of its framed result code ("\r\nOK\r\n": 3 is the K, 4 the CR).
     void dropInReply(const QByteArray& commandPrefix, int index);
+    // The next `times` commands starting with commandPrefix meet `fault` (see CommandFault).
+    void faultOnCommand(const QByteArray& commandPrefix, CommandFault fault, int amount = 0, int times = 1);
     // The next shielded code loses its <DLE> (dle true) or the code after it.
     void dropInNextCode(bool dle);
     // Inside the process only: the modem is pulled out when a command starting with

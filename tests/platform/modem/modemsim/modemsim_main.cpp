@@ -12,6 +12,8 @@
 //   dial OK|BUSY|"NO DIALTONE"|"NO ANSWER"   what the next dialled call leads to
 //   unplug | plug             pull the modem out / plug it in again
 //   garbage on|off            answer every command with noise
+//   fault slow|garble|lose PREFIX [N]   the next command starting with PREFIX is answered N ms
+//                             late / with noise / loses its byte N (its length: the CR)
 //   save FILE.wav             what the program transmitted so far
 //   status                    hook state, stream, format, commands seen
 //   quit
@@ -124,6 +126,22 @@ int main(int argc, char** argv)
             }
         } else if (word == QLatin1String("garbage")) {
             sim.setGarbage(rest == QLatin1String("on"));
+        } else if (word == QLatin1String("fault")) {
+            const QStringList parts = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            const QString kind = parts.value(0);
+            const int amount = parts.value(2).toInt();
+            if (parts.size() < 2) {
+                std::printf("usage: fault slow|garble|lose PREFIX [N]\n");
+            } else if (kind == QLatin1String("slow")) {
+                sim.faultOnCommand(parts.at(1).toLatin1(), qlnrec::modemsim::CommandFault::SlowReply, amount);
+            } else if (kind == QLatin1String("garble")) {
+                sim.faultOnCommand(parts.at(1).toLatin1(), qlnrec::modemsim::CommandFault::GarbledReply);
+            } else if (kind == QLatin1String("lose")) {
+                sim.faultOnCommand(parts.at(1).toLatin1(), qlnrec::modemsim::CommandFault::LostCommandByte,
+                                   amount);
+            } else {
+                std::printf("unknown fault %s\n", qPrintable(kind));
+            }
         } else if (word == QLatin1String("save")) {
             if (!qlnrec::platform::writeWaveFile8kMono(rest, sim.transmitted(), &error)) {
                 std::printf("cannot write %s: %s\n", qPrintable(rest), qPrintable(error));

@@ -135,13 +135,20 @@ struct SimModem::Core {
             return;
         }
         if (c == '\r') {
+            if (takeFault(CommandFault::LostCommandByte, lineBuffer)) {
+                if (faultAmount >= lineBuffer.size()) {
+                    return; // the CR is lost: the line goes on with what comes next
+                }
+                lineBuffer.remove(faultAmount, 1);
+            }
             if (echo) {
                 out(lineBuffer + '\r');
             }
             const QByteArray line = lineBuffer;
             lineBuffer.clear();
-            if (replyDelayMs > 0) {
-                after(replyDelayMs, [this, line] { execute(line); });
+            const int delayMs = takeFault(CommandFault::SlowReply, line) ? faultAmount : replyDelayMs;
+            if (delayMs > 0) {
+                after(delayMs, [this, line] { execute(line); });
             } else {
                 execute(line);
             }
@@ -250,6 +257,16 @@ struct SimModem::Core {
     }
 
     // ------------------------------------------------------------------ commands
+    // True (and counted) when the armed fault is `kind` and meets this command line.
+    bool takeFault(CommandFault kind, const QByteArray& line)
+    {
+        if (faultTimes <= 0 || faultKind != kind || !line.trimmed().toUpper().startsWith(faultPrefix)) {
+            return false;
+        }
+        --faultTimes;
+        return true;
+    }
+
     void execute(const QByteArray& raw)
     {
         const QByteArray line = raw.trimmed();
@@ -261,7 +278,7 @@ struct SimModem::Core {
             dropArmed = false;
             dropThisReply = true;
         }
-        if (garbage) {
+        if (garbage || takeFault(CommandFault::GarbledReply, line)) {
             QByteArray junk;
             for (int i = 0; i < 40; ++i) {
                 junk.append(static_cast<char>(QRandomGenerator::global()->bounded(256)));
@@ -880,6 +897,10 @@ struct SimModem::Core {
     int dropIndex = -1;
     bool dropThisReply = false;
     enum class CodeLoss { None, Dle, Code } dropInCode = CodeLoss::None;
+    int faultTimes = 0;
+    CommandFault faultKind = CommandFault::SlowReply;
+    QByteArray faultPrefix;
+    int faultAmount = 0;
 };
 
 SimModem::SimModem(SimFamily family) : core_(std::make_unique<Core>(std::move(family))) {}
@@ -998,6 +1019,14 @@ void SimModem::dropInReply(const QByteArray& commandPrefix, int index)
     core_->dropArmed = true;
     core_->dropPrefix = commandPrefix.toUpper();
     core_->dropIndex = index;
+}
+
+void SimModem::faultOnCommand(const QByteArray& commandPrefix, CommandFault fault, int amount, int times)
+{
+    core_->faultTimes = times;
+    core_->faultKind = fault;
+    core_->faultPrefix = commandPrefix.toUpper();
+    core_->faultAmount = amount;
 }
 
 void SimModem::dropInNextCode(bool dle)

@@ -17,6 +17,13 @@
 
 namespace qlnrec::modemsim {
 
+// A fault that meets the next commands starting with a given prefix.
+enum class CommandFault {
+    SlowReply,       // answered `amount` ms late
+    GarbledReply,    // answered with random bytes instead of its result
+    LostCommandByte, // the byte at `amount` never arrives (its length: the CR, so it waits for more)
+};
+
 struct SimCallerId {
     QByteArray date = "1207"; // MMDD; empty leaves the line out
     QByteArray time = "1405"; // HHMM; empty leaves the line out
@@ -68,6 +75,7 @@ public:
     // The answer to the next command starting with commandPrefix ("" any) loses the byte at
     // `index` of its framed result code ("\r\nOK\r\n": 3 is the K).
     void dropInReply(const QByteArray& commandPrefix, int index);
+    void faultOnCommand(const QByteArray& commandPrefix, CommandFault fault, int amount = 0, int times = 1);
     // The next shielded code loses its <DLE> (dle true) or the code after it.
     void dropInNextCode(bool dle);
 
