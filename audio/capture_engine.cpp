@@ -154,15 +154,21 @@ void CaptureEngine::settlePreviousCapture(int line)
         // The previous capture has closed but its file-writer poll has not run out yet (a short
         // legal notice between two captures of an outgoing call): finish its work now, before the
         // new capture takes the temporary file.
-        c.captureClosed = 0;
-        timWriteFile(line).setEnabled(false);
-        if (trueSpeech()) {
-            conversion_.CloseConversion(line);
-        }
-        // A prompt recording's file is written by its recorder, never here.
-        if (!closedWhileAwaiting_.at(static_cast<std::size_t>(line)) && c.recordingName != kGreetingName) {
-            FinishRecording(line);
-        }
+        finishClosedCapture(line);
+    }
+}
+
+void CaptureEngine::finishClosedCapture(int line)
+{
+    CaptureLine& c = this->line(line);
+    c.captureClosed = 0;
+    timWriteFile(line).setEnabled(false);
+    if (trueSpeech()) {
+        conversion_.CloseConversion(line);
+    }
+    // A prompt recording's file is written by its recorder, never here.
+    if (!closedWhileAwaiting_.at(static_cast<std::size_t>(line)) && c.recordingName != kGreetingName) {
+        FinishRecording(line);
     }
 }
 
@@ -376,16 +382,8 @@ void CaptureEngine::FinishNow(int line)
         }
         closedWhileAwaiting_.at(static_cast<std::size_t>(line)) = awaiting;
     }
-    if (c.captureClosed == 0 || c.deviceOpen) {
-        return;
-    }
-    c.captureClosed = 0;
-    timWriteFile(line).setEnabled(false);
-    if (trueSpeech()) {
-        conversion_.CloseConversion(line);
-    }
-    if (!closedWhileAwaiting_.at(static_cast<std::size_t>(line)) && c.recordingName != kGreetingName) {
-        FinishRecording(line);
+    if (c.captureClosed != 0 && !c.deviceOpen) {
+        finishClosedCapture(line);
     }
 }
 

@@ -163,6 +163,8 @@ private:
     void stored(int line, bool ok);
     void voiceHeard(int line);
     void settlePreviousCapture(int line);
+    // A capture whose device has closed: its conversion ends and its recording is written now.
+    void finishClosedCapture(int line);
     void processHeldAudio(int line);
     bool trueSpeech() const { return settings_.outputFormat == OutputFormat::TrueSpeech; }
 
