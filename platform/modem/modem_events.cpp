@@ -36,6 +36,7 @@ void ModemEventDecoder::clear()
 void ModemEventDecoder::reportCallerId()
 {
     cidQuietTimer_.setEnabled(false);
+    inCidPacket_ = false;
     if (!cid_.hasData()) {
         return;
     }
@@ -54,10 +55,10 @@ void ModemEventDecoder::unsolicitedLine(const QByteArray& line)
         return;
     }
     if (cid_.addLine(line)) {
-        if (!inCidPacket_) {
-            cidQuietTimer_.setInterval(kCallerIdQuietMs);
-            cidQuietTimer_.restart();
-        }
+        // Inside a framed packet too: a packet whose closing <DLE>. was lost on the way still
+        // ends with the quiet after its last line, rather than losing the caller.
+        cidQuietTimer_.setInterval(kCallerIdQuietMs);
+        cidQuietTimer_.restart();
         return;
     }
     const ResultCode r = classifyResult(line);

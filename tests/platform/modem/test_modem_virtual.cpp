@@ -109,6 +109,27 @@ TEST(ModemFailureInVirtualTime, CallerIdCutOffByThePulledModemDoesNotLeakIntoThe
     EXPECT_EQ(rig.messageCount(LINE_CALLINFO), 1u);
 }
 
+TEST(ModemFailureInVirtualTime, AFramedCallerIdPacketThatLostItsEndStillNamesTheCaller)
+{
+    ModemRig rig(qlnrec::modemsim::conexantFamily(), {}, SimLink::InProcess);
+    QString error;
+    ASSERT_TRUE(rig.start(&error)) << qPrintable(error);
+    rig.sim().ring();
+    ASSERT_TRUE(rig.waitCallState(LINECALLSTATE_OFFERING));
+    // The packet's closing <DLE>. never arrives; the next ring is seconds away.
+    rig.sim().sendRaw("\x10X\r\nDATE = 1207\r\nTIME = 1405\r\nNAME = SMITH JOHN\r\nNMBR = 5551234\r\n");
+    ASSERT_TRUE(rig.waitMessage(LINE_CALLINFO, LINECALLINFOSTATE_CALLERID));
+    std::uint32_t flags = 0;
+    QByteArray name;
+    EXPECT_EQ(callerIdText(rig.tapi(), rig.hCall(), &flags, &name), "5551234");
+    EXPECT_EQ(name, "SMITH JOHN");
+    // A terminator that turns up late adds nothing.
+    rig.sim().sendRaw("\x10.");
+    rig.sim().ring();
+    ASSERT_TRUE(rig.waitMessage(LINE_LINEDEVSTATE, LINEDEVSTATE_RINGING));
+    EXPECT_EQ(rig.messageCount(LINE_CALLINFO), 1u);
+}
+
 TEST(ModemFailureInVirtualTime, AModemAnsweringGarbageEndsTheCallAndRecoversWhenSane)
 {
     ModemRig rig(qlnrec::modemsim::usrFamily(), {}, SimLink::InProcess);
