@@ -13,6 +13,7 @@
 #include "ui/audio/prompt_recorder_dialog.h"
 #include "ui/records/frm_view_log.h"
 #include "ui/records/recordings_lists_binder.h"
+#include "ui/telephony/frm_pop_call_id.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -52,6 +53,9 @@ Program::Program(const ProgramPlatform& platform)
       ringRules_(platform.events, platform.programFolder,
                  [this](const QString& text) { statusLog_.addStatusLine(text); }),
       ringRuleDialogs_{ringRules_.file(), platform.dialogs, platform.modal, strings_},
+      phoneBookFile_(platform.programFolder, phoneBookCodec_), blockList_(platform.programFolder),
+      dialRecords_(config_), callerId_(lines_, platform.programFolder, callerIdLinks()), blocking_(lines_),
+      popup_(lines_, popupWindowFactory()),
       windows_(strings_, platform.modal), services_{platform.events, platform.dialogs, platform.shell,
                                                     config_,         strings_,         statusLog_,
                                                     state_,          windows_,         *this,
@@ -91,8 +95,11 @@ void Program::bindRoles()
     roles_.prompts = &prompts_;
     roles_.ringRules = &ringRules_;
     roles_.answering = &answering_;
-    // Caller ID, popup, blocking, phone book and
-    // block list keep their do-nothing objects until they are built.
+    roles_.callerId = &callerId_;
+    roles_.popup = &popup_;
+    roles_.blocking = &blocking_;
+    roles_.phoneBook = &phoneBookTable_;
+    roles_.blockList = &blockList_;
 }
 
 telephony::LineContext Program::lineContext()
@@ -132,6 +139,21 @@ telephony::AnsweringSequence::Links Program::answeringLinks()
     telephony::AnsweringSequence::Links links;
     links.playOnComputer = [this](const QString& path) { mci_.sndPlaySound(path, platform::SND_ASYNC); };
     return links;
+}
+
+telephony::CallerIdDisplay::Links Program::callerIdLinks()
+{
+    telephony::CallerIdDisplay::Links links;
+    links.pushReceivedNumber = [this](const QString& number) { dialRecords_.pushReceivedNumber(number); };
+    return links;
+}
+
+telephony::IncomingCallPopup::WindowFactory Program::popupWindowFactory()
+{
+    // A window of its own (no parent): the popup model owns it and drops it when it unloads.
+    return [this](telephony::IncomingCallPopup& model) {
+        return std::make_unique<ui::frmPopCallID>(model, platform_.modal);
+    };
 }
 
 audio::RecorderSettings Program::recorderSettings() const
@@ -262,6 +284,18 @@ void Program::loadRecordingLists()
 void Program::loadRingRules()
 {
     ringRules_.LoadRingRuleTable();
+}
+
+void Program::loadPhoneBook()
+{
+    // Names are stored in the code page of the language chosen at this start.
+    phoneBookCodec_.setLegacyEncoding(strings_.legacyEncoding());
+    phoneBookTable_.load(phoneBookFile_);
+}
+
+void Program::loadBlockList()
+{
+    blockList_.load();
 }
 
 void Program::findTrueSpeechDriver()

@@ -23,14 +23,21 @@
 #include "audio/prompt_player.h"
 #include "audio/prompt_recorders.h"
 #include "audio/recorder.h"
+#include "blocklist/block_list.h"
 #include "core/config_store.h"
 #include "core/strings.h"
+#include "phonebook/dial_records.h"
+#include "phonebook/phone_book_file.h"
+#include "phonebook/phone_book_table.h"
 #include "platform/acm/acm.h"
 #include "platform/mci/mci_service.h"
 #include "records/recordings_lists.h"
 #include "records/status_log.h"
 #include "telephony/answering_sequence.h"
+#include "telephony/call_blocking.h"
 #include "telephony/call_flow_roles.h"
+#include "telephony/caller_id_display.h"
+#include "telephony/incoming_call_popup.h"
 #include "telephony/line_controls.h"
 #include "telephony/line_system.h"
 
@@ -99,6 +106,11 @@ public:
     SetupHost& setup() { return setup_; }
     audio::Recorder& recorder() { return recorder_; }
     audio::PromptPlayer& prompts() { return prompts_; }
+    telephony::CallerIdDisplay& callerId() { return callerId_; }
+    telephony::IncomingCallPopup& popup() { return popup_; }
+    phonebook::PhoneBookTable& phoneBookTable() { return phoneBookTable_; }
+    blocklist::BlockList& blockList() { return blockList_; }
+    phonebook::DialRecords& dialRecords() { return dialRecords_; }
     // The call-flow roles line control reads. The program binds its own at construction; a test
     // may put a logging object in place of a role before the lines open.
     telephony::CallFlowRoles& roles() { return roles_; }
@@ -124,6 +136,8 @@ public:
     std::optional<QString> lineDeviceText(int line) const override;
     void loadRecordingLists() override;
     void loadRingRules() override;
+    void loadPhoneBook() override;
+    void loadBlockList() override;
     void recoverRecordings() override;
     void findTrueSpeechDriver() override;
     void finishRecordings() override;
@@ -166,6 +180,8 @@ private:
     audio::Recorder::Hooks recorderHooks();
     audio::PromptRecorderBase::Services promptRecorderServices();
     telephony::AnsweringSequence::Links answeringLinks();
+    telephony::CallerIdDisplay::Links callerIdLinks();
+    telephony::IncomingCallPopup::WindowFactory popupWindowFactory();
     void bindRoles();
     void reportProviderHealth();
     void standIn(QWidget* owner, const QString& title);
@@ -188,6 +204,14 @@ private:
     audio::PromptPlayer prompts_;
     RingRules ringRules_;
     RingRuleDialogContext ringRuleDialogs_;
+    phonebook::PhoneBookRecordCodec phoneBookCodec_;
+    phonebook::PhoneBookFile phoneBookFile_;
+    phonebook::PhoneBookTable phoneBookTable_;
+    blocklist::BlockList blockList_;
+    phonebook::DialRecords dialRecords_;
+    telephony::CallerIdDisplay callerId_;
+    telephony::CallBlocking blocking_;
+    telephony::IncomingCallPopup popup_;
     std::optional<records::RecordingLists> recordingLists_;
     QPointer<QObject> recordingListsBinder_; // lives with the main window's lists
     Lifecycle lifecycle_;

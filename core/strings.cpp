@@ -240,6 +240,18 @@ QString Strings::helpDocumentName() const
     }
 }
 
+QByteArray Strings::legacyEncoding() const
+{
+    switch (offset_) {
+    case kSimplifiedChinese:
+        return QByteArrayLiteral("GB18030");
+    case kTraditionalChinese:
+        return QByteArrayLiteral("Big5");
+    default:
+        return QByteArrayLiteral("windows-1252");
+    }
+}
+
 QString Strings::helpDocumentPath(const QString& programFolder) const
 {
     const QString own = QDir::cleanPath(programFolder + QLatin1Char('/') + helpDocumentName());

@@ -2,6 +2,7 @@
 // The user-interface string table: every text the screens load by id, in English, Simplified
 // Chinese (ids + 1000) and Traditional Chinese (ids + 2000). Texts that the screens keep as
 // literals are not in the table and stay English in every language.
+#include <QByteArray>
 #include <QString>
 
 namespace qlnrec::core {
@@ -28,6 +29,10 @@ public:
 
     // The raw row of a full resource id (1001..3123); empty when the row is absent.
     static QString resource(int id);
+
+    // The code page the language's files were written in on the original platform; text from
+    // outside that is not valid UTF-8 is read in it.
+    QByteArray legacyEncoding() const;
 
     // The help document of the language: "helpen.chm", "helpgb.htm" or "helpbig5.htm".
     QString helpDocumentName() const;

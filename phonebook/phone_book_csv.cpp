@@ -23,13 +23,7 @@ QString quotedIfNeeded(const QString& field)
 
 QString decodeLine(const QByteArray& bytes, const QByteArray& legacyEncoding)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        return text;
-    }
-    QStringDecoder legacy(legacyEncoding.constData(), QStringDecoder::Flag::Stateless);
-    return legacy.isValid() ? QString(legacy.decode(bytes)) : QString::fromLatin1(bytes);
+    return platform::decodeUtf8OrLegacy(bytes, legacyEncoding);
 }
 
 } // namespace

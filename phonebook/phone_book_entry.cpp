@@ -1,5 +1,7 @@
 #include "phonebook/phone_book_entry.h"
 
+#include "platform/core/text_helpers.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -8,16 +10,6 @@
 namespace qlnrec::phonebook {
 
 namespace {
-
-QString withoutControls(QString text)
-{
-    for (QChar& c : text) {
-        if (c.category() == QChar::Other_Control) {
-            c = QLatin1Char(' ');
-        }
-    }
-    return text;
-}
 
 // The bytes of text in the named code page; empty optional when a character has no place in it.
 std::optional<QByteArray> encodeExactly(const QString& text, const QByteArray& encoding)
@@ -45,7 +37,7 @@ QString fitField(const QString& text, int width)
     // A character outside the basic plane is never cut in half.
     const int keep =
         (text.size() > width && width > 0 && text.at(width - 1).isHighSurrogate()) ? width - 1 : width;
-    return withoutControls(text.left(keep)).leftJustified(width, QLatin1Char(' '));
+    return platform::blankControls(text.left(keep)).leftJustified(width, QLatin1Char(' '));
 }
 
 PhoneBookEntry makeEntry(const QString& name, const QString& telephone)
@@ -71,7 +63,7 @@ QByteArray PhoneBookRecordCodec::encode(const PhoneBookEntry& entry) const
 
 QByteArray PhoneBookRecordCodec::encodeField(const QString& text, int width) const
 {
-    const QString clean = withoutControls(text);
+    const QString clean = platform::blankControls(text);
     const bool legacy = encodeExactly(clean, legacyEncoding_).has_value();
     QByteArray out;
     // Whole characters (surrogate pairs kept together) while they fit the byte width.
@@ -100,12 +92,7 @@ PhoneBookEntry PhoneBookRecordCodec::decode(const QByteArray& record) const
 
 QString PhoneBookRecordCodec::decodeField(const QByteArray& bytes, int width) const
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        QStringDecoder legacy(legacyEncoding_.constData(), QStringDecoder::Flag::Stateless);
-        text = legacy.isValid() ? QString(legacy.decode(bytes)) : QString::fromLatin1(bytes);
-    }
+    const QString text = platform::decodeUtf8OrLegacy(bytes, legacyEncoding_);
     // NUL bytes of a never-assigned field read as blanks, like any other control character.
     return fitField(text, width);
 }

@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <utility>
+
 namespace qlnrec::phonebook {
 
 inline constexpr int kRecordBytes = 128;
@@ -38,6 +40,7 @@ public:
     // legacyEncoding: the user-interface language's code page ("windows-1252", "GB18030", "Big5").
     explicit PhoneBookRecordCodec(QByteArray legacyEncoding = QByteArrayLiteral("windows-1252"));
 
+    void setLegacyEncoding(QByteArray legacyEncoding) { legacyEncoding_ = std::move(legacyEncoding); }
     QByteArray encode(const PhoneBookEntry& entry) const;
     // record: kRecordBytes bytes (fewer read as zero bytes).
     PhoneBookEntry decode(const QByteArray& record) const;

@@ -21,27 +21,12 @@ constexpr double kRolloverUntil = 0.0010416666666666667;
 // text (a caller name, for instance) would split it, so each becomes a blank.
 QString oneLine(const QString& text)
 {
-    QString out = text;
-    for (QChar& c : out) {
-        if (c.category() == QChar::Other_Control) {
-            c = QLatin1Char(' ');
-        }
-    }
-    return out;
+    return platform::blankControls(text);
 }
 
 QString decodeLine(const QByteArray& bytes, const QByteArray& legacyEncoding)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        return text;
-    }
-    QStringDecoder legacy(legacyEncoding.constData());
-    if (!legacy.isValid()) {
-        return QString::fromLatin1(bytes);
-    }
-    return legacy.decode(bytes);
+    return platform::decodeUtf8OrLegacy(bytes, legacyEncoding);
 }
 
 } // namespace

@@ -50,13 +50,21 @@ public:
     virtual void callerIdArrived(platform::HCALL /*hCall*/) {}
 };
 
-// The incoming-call popup while calls are answered by hand.
+// The incoming-call popup: the caller of each line, and the Answer and Hang Up buttons while
+// calls are answered by hand. Each method loads the popup (hidden) when it is not loaded.
 class IncomingCallPopupRole {
 public:
     virtual ~IncomingCallPopupRole() = default;
     virtual void showAnswerButtons(int /*line*/) {}
     virtual void showPopupModeless() {}
     virtual void unloadPopup() {}
+    // Caller ID has arrived: every line's labels greyed, then this line's filled.
+    virtual void resetLabels() {}
+    virtual void showCaller(int /*line*/, const QString& /*number*/, const QString& /*name*/) {}
+    // The phone book knows the caller: the line's name label shows that name.
+    virtual void showPhoneBookName(int /*line*/, const QString& /*name*/) {}
+    // Brings the popup up for a caller (unless minimised) and starts its closing time afresh.
+    virtual void announceCaller() {}
 };
 
 // The blocking decision for a line whose caller ID has arrived: true when the caller is blocked

@@ -177,7 +177,12 @@ void LineDispatcher::offering(platform::HCALL hCall)
     LineSlot& slot = state_[line];
     slot.hCall = hCall;
     status(lineName(line) + QStringLiteral(" Ring..."));
+    // A new call has no caller yet: neither the number nor the name of the line's last caller
+    // may go into this call's file name, and a blocked caller who hung up before being answered
+    // must not leave the next call blocked.
     slot.callerNumberPart.clear();
+    slot.callerNamePart.clear();
+    slot.blocked = 0;
 
     state_.ringsToAnswer =
         clampToInt32(platform::roundHalfEven(platform::leadingNumber(controls_.ringsFieldText())));

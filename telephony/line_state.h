@@ -78,6 +78,10 @@ struct LineState {
     std::int32_t ringsToAnswer = 0;
     // Calls currently announced in the incoming-call popup.
     std::int32_t popupCallCount = 0;
+    // The most recent caller ID on any line ("UNKNOWN" where absent). One value for the program:
+    // two lines whose caller IDs arrive within the same quarter second show the later one.
+    QString callerNumber;
+    QString callerNameText;
 
     LineSlot& operator[](int line) { return slot.at(static_cast<std::size_t>(line)); }
     const LineSlot& operator[](int line) const { return slot.at(static_cast<std::size_t>(line)); }

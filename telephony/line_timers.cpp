@@ -23,12 +23,13 @@ LineTimers::LineTimers(platform::EventService& events)
     make(timPlayGreetingExO, events, kPlayGreetingExMs);
     make(timPlayLegalO, events, kPlayLegalOMs);
     make(timPlayGreetingBlocker, events, kPlayGreetingBlockerMs);
+    make(timCallerID, events, kCallerIdMs);
 }
 
 void LineTimers::disableAll()
 {
     for (TimerArray* timers : {&Timer1, &Timer3, &Timer4, &timTollSaver, &timDropCall, &timPlayGreetingExM,
-                               &timPlayGreetingExO, &timPlayLegalO, &timPlayGreetingBlocker}) {
+                               &timPlayGreetingExO, &timPlayLegalO, &timPlayGreetingBlocker, &timCallerID}) {
         for (auto& timer : *timers) {
             timer->setEnabled(false);
         }

@@ -22,6 +22,7 @@ struct LineTimers {
     static constexpr std::uint32_t kPlayGreetingExMs = 500;
     static constexpr std::uint32_t kPlayLegalOMs = 350;
     static constexpr std::uint32_t kPlayGreetingBlockerMs = 350;
+    static constexpr std::uint32_t kCallerIdMs = 250;
 
     explicit LineTimers(platform::EventService& events);
 
@@ -35,6 +36,7 @@ struct LineTimers {
     TimerArray timPlayGreetingExO;     // legal notice, outgoing call: then record "O"
     TimerArray timPlayLegalO;          // the called party answered: play the legal notice
     TimerArray timPlayGreetingBlocker; // do-not-call prompt: then hang up
+    TimerArray timCallerID;            // a quarter second after caller ID: block or show the caller
 
     static platform::Timer& at(TimerArray& timers, int line)
     {

@@ -17,6 +17,10 @@ public:
     virtual ~ModalRunner() = default;
     // Runs dialog modally; returns when it has closed, with its result code.
     virtual int run(QDialog& dialog) = 0;
+    // Shows dialog without waiting (a window that stays beside the main window, such as the
+    // incoming-call popup). The automatic runner does not show it: it answers it with what a test
+    // scripted for it, if anything, and leaves it open.
+    virtual void showModeless(QDialog& dialog) = 0;
 };
 
 } // namespace qlnrec::platform

@@ -1,5 +1,7 @@
 #include "text_helpers.h"
 
+#include <QStringDecoder>
+
 #include <cmath>
 
 namespace qlnrec::platform {
@@ -47,7 +49,7 @@ std::int64_t roundHalfEven(double value)
     if (value < -limit) {
         return -static_cast<std::int64_t>(limit);
     }
-    return static_cast<std::int64_t>(std::nearbyint(value));  // default mode: to nearest even
+    return static_cast<std::int64_t>(std::nearbyint(value)); // default mode: to nearest even
 }
 
 QString numberWithSignBlank(std::int64_t value)
@@ -80,12 +82,33 @@ QString safeFileNamePart(const QString& text)
     out.reserve(text.size());
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        const bool unsafe = u < 32 || u == 127 || u == '\\' || u == '/' || u == '*' || u == '?' ||
-                            u == '<' || u == '>' || u == '|' || u == '"';
+        const bool unsafe = u < 32 || u == 127 || u == '\\' || u == '/' || u == '*' || u == '?' || u == '<' ||
+                            u == '>' || u == '|' || u == '"';
         out.append(unsafe ? QLatin1Char('@') : c);
     }
     out.replace(QStringLiteral(".."), QStringLiteral("@@"));
     return out;
 }
 
-}  // namespace qlnrec::platform
+QString blankControls(QString text)
+{
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control) {
+            c = QLatin1Char(' ');
+        }
+    }
+    return text;
+}
+
+QString decodeUtf8OrLegacy(const QByteArray& bytes, const QByteArray& legacyEncoding)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    QStringDecoder legacy(legacyEncoding.constData(), QStringDecoder::Flag::Stateless);
+    return legacy.isValid() ? QString(legacy.decode(bytes)) : QString::fromLatin1(bytes);
+}
+
+} // namespace qlnrec::platform

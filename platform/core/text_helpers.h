@@ -1,6 +1,7 @@
 #pragma once
 // Small conversions the whole program shares, so every subsystem reads numbers, rounds and
 // formats the same way.
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -31,4 +32,12 @@ QString stripTrailing(const QString& text);
 // characters * ? < > | " and every control character become "@", and ".." becomes "@@".
 QString safeFileNamePart(const QString& text);
 
-}  // namespace qlnrec::platform
+// Every control character (line breaks, tabs, NUL) as a blank, so text from outside can never
+// split or forge a line of a log or list.
+QString blankControls(QString text);
+
+// Text of bytes from a file or a device: UTF-8 when they are valid UTF-8, otherwise the named
+// legacy code page ("windows-1252", "GB18030", "Big5"; Latin-1 when Qt does not know it).
+QString decodeUtf8OrLegacy(const QByteArray& bytes, const QByteArray& legacyEncoding);
+
+} // namespace qlnrec::platform

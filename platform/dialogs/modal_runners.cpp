@@ -7,9 +7,57 @@
 
 namespace qlnrec::platform {
 
+namespace {
+QString dialogName(const QDialog& dialog)
+{
+    return dialog.objectName().isEmpty() ? QString::fromLatin1(dialog.metaObject()->className())
+                                         : dialog.objectName();
+}
+} // namespace
+
 int WidgetModalRunner::run(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+void WidgetModalRunner::showModeless(QDialog& dialog)
+{
+    dialog.show();
+    dialog.raise();
+}
+
+AutoModalRunner::Answer AutoModalRunner::takeAnswer(const QString& name)
+{
+    auto it = scripted_.begin();
+    while (it != scripted_.end() && it->first != name) {
+        ++it;
+    }
+    if (it == scripted_.end()) {
+        return {};
+    }
+    Answer answer = std::move(it->second);
+    scripted_.erase(it);
+    return answer;
+}
+
+void AutoModalRunner::note(const QString& name, const QString& entry)
+{
+    log_.append(name + QStringLiteral(": ") + entry);
+    if (echo_) {
+        std::fprintf(stderr, "Window %s: %s\n", qPrintable(name), qPrintable(entry));
+        std::fflush(stderr);
+    }
+}
+
+void AutoModalRunner::showModeless(QDialog& dialog)
+{
+    const QString name = dialogName(dialog);
+    if (Answer answer = takeAnswer(name)) {
+        answer(dialog);
+        note(name, QStringLiteral("scripted"));
+    } else {
+        note(name, QStringLiteral("shown"));
+    }
 }
 
 void AutoModalRunner::scriptButton(const QString& dialogName, const QString& buttonName)
@@ -37,8 +85,7 @@ bool AutoModalRunner::pressButton(QDialog& dialog, const QString& buttonName)
 
 int AutoModalRunner::run(QDialog& dialog)
 {
-    const QString name = dialog.objectName().isEmpty() ? QString::fromLatin1(dialog.metaObject()->className())
-                                                       : dialog.objectName();
+    const QString name = dialogName(dialog);
     // Dialogs that close themselves report their result through finished(); a dialog that is
     // never shown keeps QDialog::Rejected unless an answer sets it.
     int result = QDialog::Rejected;
@@ -49,13 +96,7 @@ int AutoModalRunner::run(QDialog& dialog)
     });
 
     QString entry;
-    auto it = scripted_.begin();
-    while (it != scripted_.end() && it->first != name) {
-        ++it;
-    }
-    if (it != scripted_.end()) {
-        Answer answer = std::move(it->second);
-        scripted_.erase(it);
+    if (Answer answer = takeAnswer(name)) {
         answer(dialog);
         entry = QStringLiteral("scripted");
     } else {
@@ -72,11 +113,7 @@ int AutoModalRunner::run(QDialog& dialog)
         dialog.reject();
     }
     QObject::disconnect(connection);
-    log_.append(name + QStringLiteral(": ") + entry);
-    if (echo_) {
-        std::fprintf(stderr, "Window %s: %s\n", qPrintable(name), qPrintable(entry));
-        std::fflush(stderr);
-    }
+    note(name, entry);
     return result;
 }
 

@@ -15,6 +15,7 @@ namespace qlnrec::platform {
 class WidgetModalRunner final : public ModalRunner {
 public:
     int run(QDialog& dialog) override;
+    void showModeless(QDialog& dialog) override;
 };
 
 class AutoModalRunner final : public ModalRunner {
@@ -36,6 +37,7 @@ public:
     void scriptButton(const QString& dialogName, const QString& buttonName);
 
     int run(QDialog& dialog) override;
+    void showModeless(QDialog& dialog) override;
 
     // "<dialog>: <button>" for every dialog run so far ("<dialog>: scripted" for scripted ones,
     // "<dialog>: rejected" when no button was found).
@@ -46,6 +48,10 @@ public:
     static bool pressButton(QDialog& dialog, const QString& buttonName);
 
 private:
+    void note(const QString& name, const QString& entry);
+    // The scripted answer for a dialog name, taken off the script; empty when there is none.
+    Answer takeAnswer(const QString& name);
+
     bool echo_;
     std::deque<std::pair<QString, Answer>> scripted_;
     QStringList log_;

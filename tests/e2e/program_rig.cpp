@@ -51,10 +51,8 @@ ProgramRig::ProgramRig(const QString& linesSpec, const QString& scenarioName, QS
       config(program->config()), strings(program->strings()), statusLog(program->statusLog()),
       state(program->state()), lifecycle(program->lifecycle()), services(program->services())
 {
-    // The roles still to be built log what they are asked; recording and answering are the
-    // program's own.
+    // Every role is the program's own; a test may still put the logging roles in place of one.
     hooks.state = &program->lines().state();
-    program->roles().callerId = &hooks;
 }
 
 ProgramRig::~ProgramRig()

@@ -1,8 +1,7 @@
 #pragma once
 // The whole program (app::Program, as the product builds it) over simulated lines in virtual time,
-// with scripted message boxes and modal windows. The call-flow roles that are not built yet are
-// replaced by a logging object, so a test sees what line control asked of them; the recorder is
-// the program's own.
+// with scripted message boxes and modal windows. Every call-flow role is the program's own; a test
+// may put the logging object in place of one to see what line control asked of it.
 #include "app/forms/frm_main.h"
 #include "app/main_window_loader.h"
 #include "app/program.h"
@@ -88,7 +87,7 @@ public:
     std::optional<platform::Scenario> scenario;
     std::unique_ptr<platform::LinePlatform> platform;
     std::unique_ptr<platform::MediaBackend> media;
-    LoggingRoles hooks; // in place of the roles not built yet
+    LoggingRoles hooks; // for a test that replaces one of the program's roles
     std::unique_ptr<app::Program> program;
     // The program's parts under their usual names.
     core::ConfigStore& config;

@@ -19,31 +19,11 @@ namespace {
 
 constexpr int kRate = 8000;
 
-// A prompt file in the program folder: a tone of its own pitch, so each prompt is told apart in
-// what the far end heard.
+using test::heardWhole;
+
 std::vector<std::int16_t> writePrompt(RecordingRig& rig, const QString& name, double hz, double seconds)
 {
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds * kRate));
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] =
-            static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * hz * static_cast<double>(i) / kRate));
-    }
-    QString error;
-    EXPECT_TRUE(platform::writeWaveFile8kMono(rig.home.programFolder() + "/" + name, samples, &error))
-        << error.toStdString();
-    return samples;
-}
-
-// True when `heard` holds `prompt` whole, in one piece, starting at `from` or later.
-bool heardWhole(const std::vector<std::int16_t>& heard, const std::vector<std::int16_t>& prompt,
-                std::int64_t* at = nullptr)
-{
-    const std::int64_t found = test::findSamples(heard, prompt);
-    if (at) {
-        *at = found;
-    }
-    return found >= 0 && static_cast<std::size_t>(found) + prompt.size() <= heard.size() &&
-           std::equal(prompt.begin(), prompt.end(), heard.begin() + found);
+    return test::writeTonePrompt(rig, name, hz, seconds);
 }
 
 const platform::NullMediaBackend& media(RecordingRig& rig)

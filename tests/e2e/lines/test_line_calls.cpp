@@ -20,11 +20,12 @@ TEST(LineCalls, AnswersOnTheFourthRingWithTheGreeting)
 
     ASSERT_TRUE(rig.play()) << rig.scenarioError.toStdString();
     const QStringList status = rig.statusTexts();
-    ASSERT_GE(status.size(), 7);
-    EXPECT_EQ(status.mid(0, 6),
+    ASSERT_GE(status.size(), 8);
+    // The caller ID after the first ring is shown a quarter second after it arrives.
+    EXPECT_EQ(status.mid(0, 7),
               (QStringList{QStringLiteral("Line0 is ready"), QStringLiteral("Line0 Ring..."),
-                           QStringLiteral(" 1"), QStringLiteral(" 2"), QStringLiteral(" 3"),
-                           QStringLiteral(" 4")}));
+                           QStringLiteral(" 1"), QStringLiteral("CallerID:5551234 [SMITH JOHN]"),
+                           QStringLiteral(" 2"), QStringLiteral(" 3"), QStringLiteral(" 4")}));
     EXPECT_TRUE(status.contains(QStringLiteral("Line0 Starts Recording")));
     EXPECT_TRUE(status.contains(QStringLiteral("Line0 Disconnected")));
     EXPECT_EQ(rig.slot(0).greetingDue, 1);

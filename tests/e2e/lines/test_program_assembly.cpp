@@ -16,9 +16,9 @@ TEST(ProgramAssembly, TheRecorderIsBoundBeforeTheLinesOpenAndTheFirstCallIsRecor
     EXPECT_FALSE(rig.sim(0).isOpen());
     EXPECT_EQ(rig.program->roles().recording, &rig.program->recorder());
     EXPECT_EQ(&rig.program->lines().roles(), &rig.program->roles());
-    // Roles not built yet are their do-nothing objects, never null.
     EXPECT_EQ(rig.program->roles().answering, &rig.program->answering());
-    EXPECT_EQ(rig.program->roles().blocking, &telephony::noRole<telephony::BlockingRole>());
+    EXPECT_EQ(rig.program->roles().callerId, &rig.program->callerId());
+    EXPECT_EQ(rig.program->roles().blockList, &rig.program->blockList());
 
     rig.configureLines({0});
     ASSERT_EQ(rig.start(), app::LoadResult::Loaded);

@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace qlnrec::test {
@@ -221,6 +224,31 @@ std::int64_t findSamples(const std::vector<std::int16_t>& whole, const std::vect
         }
     }
     return -1;
+}
+
+std::vector<std::int16_t> writeTonePrompt(ProgramRig& rig, const QString& name, double hz, double seconds)
+{
+    constexpr int kRate = 8000;
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds * kRate));
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] =
+            static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * hz * static_cast<double>(i) / kRate));
+    }
+    QString error;
+    EXPECT_TRUE(platform::writeWaveFile8kMono(rig.home.programFolder() + "/" + name, samples, &error))
+        << error.toStdString();
+    return samples;
+}
+
+bool heardWhole(const std::vector<std::int16_t>& heard, const std::vector<std::int16_t>& prompt,
+                std::int64_t* at)
+{
+    const std::int64_t found = findSamples(heard, prompt);
+    if (at) {
+        *at = found;
+    }
+    return found >= 0 && static_cast<std::size_t>(found) + prompt.size() <= heard.size() &&
+           std::equal(prompt.begin(), prompt.end(), heard.begin() + found);
 }
 
 } // namespace qlnrec::test

@@ -64,4 +64,11 @@ std::vector<std::int16_t> pcmFileSamples(const QString& path);
 std::int64_t findSamples(const std::vector<std::int16_t>& whole, const std::vector<std::int16_t>& part,
                          std::size_t probe = 400);
 
+// A prompt file in the program folder: a tone of its own pitch, so each prompt is told apart in
+// what the far end heard. Returns its samples.
+std::vector<std::int16_t> writeTonePrompt(ProgramRig& rig, const QString& name, double hz, double seconds);
+// True when `heard` holds `prompt` whole, in one piece; *at: where it starts.
+bool heardWhole(const std::vector<std::int16_t>& heard, const std::vector<std::int16_t>& prompt,
+                std::int64_t* at = nullptr);
+
 } // namespace qlnrec::test
