@@ -156,6 +156,9 @@ void IncomingCallPopup::hangupClicked(int line)
     }
     LineSlot& slot = lines_.state()[line];
     if (slot.recordState == kRecording) {
+        // As "##" and the disconnect notice do: the capture is over, so the device's close
+        // finishes the file instead of waiting for more of a call that is being dropped.
+        slot.recordState = kRecordIdle;
         lines_.context().wave.waveInReset(slot.waveInHandle);
         lines_.context().statusLog.addStatusLine(lines_.context().strings.loadText(kEndOfRecordingText));
     }

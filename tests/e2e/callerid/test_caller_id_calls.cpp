@@ -14,6 +14,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +126,54 @@ TEST(CallerId, TheCallerIsShownKeptNamedFromTheImportedPhoneBookAndNamesTheRecor
     EXPECT_TRUE(rig.statusTexts().contains("CallerID:5559999"));
     EXPECT_EQ(rig.slot(0).callerNamePart, "");
     EXPECT_EQ(fileBytes(folder + "/callerid.txt"), "5551234\r\n5559999\r\n");
+}
+
+// Answering by hand: the popup offers Answer and Hang Up for the ringing line, does not close
+// itself, and its buttons take the call (recorded as a monitored call) and end it.
+TEST(CallerId, ThePopupAnswersAndHangsUpCallsByHand)
+{
+    RecordingRig rig;
+    rig.store("ActionMan", "1");
+    rig.store("PopCallID", "1");
+    rig.store("PopCallIDTime", "75");
+    rig.store("Rings", "8");
+    rig.openLines({0});
+
+    QPointer<QDialog> popup;
+    rig.modal.script("frmPopCallID", [&](QDialog& dialog) { popup = &dialog; });
+    ringWithCallerId(rig, 0, CallerIdField::present("5551234"), CallerIdField::present("SMITH JOHN"));
+    rig.run(300);
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(labelText(*popup, "lblCallerID_0"), " 5551234");
+    EXPECT_EQ(labelText(*popup, "lblCallerName_0"), " SMITH JOHN");
+    EXPECT_EQ(rig.program->popup().row(0).answerVisible, true);
+    EXPECT_FALSE(rig.program->popup().closeTimer().isEnabled()); // answering by hand: it stays
+
+    // The closing time typed in: 5 is too short to keep, 6 is kept.
+    auto* seconds = popup->findChild<QLineEdit*>("Text1");
+    ASSERT_NE(seconds, nullptr);
+    seconds->setText("5");
+    EXPECT_EQ(rig.setting("Config", "PopCallIDTime"), "75");
+    seconds->setText("6");
+    EXPECT_EQ(rig.setting("Config", "PopCallIDTime"), "6");
+
+    ASSERT_TRUE(platform::AutoModalRunner::pressButton(*popup, "cmdAnswer_0"));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.slot(0).recordState == telephony::kRecording; }, 5000));
+    EXPECT_EQ(rig.slot(0).greetingDue, 0);
+    EXPECT_EQ(rig.slot(0).callKind, "M");
+    EXPECT_FALSE(rig.program->popup().row(0).answerVisible);
+    EXPECT_TRUE(rig.program->popup().row(0).hangupVisible);
+    rig.run(3000);
+
+    ASSERT_TRUE(platform::AutoModalRunner::pressButton(*popup, "cmdHangup_0"));
+    EXPECT_TRUE(rig.statusTexts().contains("End of Recording"));
+    ASSERT_TRUE(rig.finishRecording(0));
+    rig.run(1000);
+    EXPECT_FALSE(rig.sim(0).offHook());
+    EXPECT_FALSE(rig.program->popup().loaded());
+    EXPECT_FALSE(popup); // the window went with the popup
+    ASSERT_EQ(rig.lists->recent().size(), 1);
+    EXPECT_TRUE(rig.lists->recent().first().startsWith("M~L 0"));
 }
 
 // Who is blocked, and what a blocked caller meets: answered on the next tick whatever the ring
