@@ -79,13 +79,15 @@ QString makeDemoFolder()
     return dir.path();
 }
 
-// The demonstration's line is in use and answers on the fourth ring.
+// The demonstration's line is in use, shows its caller in the popup and answers on the fourth
+// ring.
 void prepareDemoSettings(platform::SettingsStore& store)
 {
     QFile(store.filePath()).open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QString config = QStringLiteral("Config");
     store.saveSetting(config, QStringLiteral("Line0"), QStringLiteral("1"));
     store.saveSetting(config, QStringLiteral("Rings"), QStringLiteral("4"));
+    store.saveSetting(config, QStringLiteral("PopCallID"), QStringLiteral("1"));
 }
 
 } // namespace

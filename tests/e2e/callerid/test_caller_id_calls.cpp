@@ -148,6 +148,13 @@ TEST(CallerId, ThePopupAnswersAndHangsUpCallsByHand)
     EXPECT_EQ(labelText(*popup, "lblCallerName_0"), " SMITH JOHN");
     EXPECT_EQ(rig.program->popup().row(0).answerVisible, true);
     EXPECT_FALSE(rig.program->popup().closeTimer().isEnabled()); // answering by hand: it stays
+    // The window as the user sees it, for the user guide:
+    //   QLNREC_SCREENSHOT_DIR=docs/screenshots build/<dir>/bin/test_e2e_callerid --gtest_filter='*ByHand'
+    if (const QString folder = qEnvironmentVariable("QLNREC_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        popup->show();
+        EXPECT_TRUE(popup->grab().save(QDir(folder).filePath("frmpopcallid-en.png"), "PNG"));
+        popup->hide();
+    }
 
     // The closing time typed in: 5 is too short to keep, 6 is kept.
     auto* seconds = popup->findChild<QLineEdit*>("Text1");
