@@ -1,8 +1,11 @@
 // public.tel as an independent reader writes and reads it, and what the blocking decision sees.
 #include "blocklist/block_list.h"
+#include "blocklist/block_list_editor.h"
+#include "platform/core/dialog_service.h"
 #include "tests/support/temp_home.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -91,6 +94,68 @@ open(sys.argv[1], 'wb').write(struct.pack('<50002d', *range(1, 50003)))
     EXPECT_TRUE(list.contains(QStringLiteral("50000")));
     EXPECT_FALSE(list.contains(QStringLiteral("50001")));
     EXPECT_FALSE(list.append(7));
+}
+
+// The black list window's list, its delete and add, and a public list brought in and out as text,
+// each change read back from public.tel by an independent reader.
+TEST_F(BlockListStore, TheEditorWritesEveryChangeAtOnce)
+{
+    qlnrec::platform::ScriptedDialogService dialogs;
+    using Editor = qlnrec::blocklist::BlockListEditor;
+    const QString unpack = QStringLiteral(R"(
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+print(struct.unpack('<%dd' % (len(data) // 8), data))
+)");
+    python(QStringLiteral(R"(
+import struct, sys
+open(sys.argv[1], 'wb').write(struct.pack('<4d', 111, 222, -900, 333))
+)"));
+    list.load();
+    Editor editor(list, dialogs);
+    editor.loadList();
+    EXPECT_EQ(editor.lines(), QStringList({"333", "222", "111", "-900"}));
+
+    EXPECT_FALSE(editor.deleteLine(-1));
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages().back().text, QStringLiteral("Please select an entry"));
+    EXPECT_EQ(dialogs.messages().back().title, QStringLiteral("Delete Entry"));
+    ASSERT_TRUE(editor.deleteLine(1)); // 222
+    EXPECT_EQ(python(unpack), QStringLiteral("(333.0, 111.0, -900.0)"));
+    EXPECT_EQ(editor.lines(), QStringList({"111", "333", "-900"}));
+    EXPECT_FALSE(list.contains(QStringLiteral("222")));
+
+    dialogs.clear();
+    EXPECT_EQ(editor.add(QStringLiteral(" 0555 ")), Editor::AddOutcome::Added);
+    EXPECT_EQ(editor.add(QStringLiteral("-77")), Editor::AddOutcome::Added);
+    EXPECT_EQ(editor.lines(), QStringList({"555", "111", "333", "-900", "-77"}));
+    EXPECT_TRUE(list.contains(QStringLiteral("555")));
+    EXPECT_TRUE(list.contains(QStringLiteral("77")));
+    for (const char* refused : {"555-1234", "", "inf", "nan", "0", "00", "-0"}) {
+        EXPECT_NE(editor.add(QString::fromLatin1(refused)), Editor::AddOutcome::Added) << refused;
+    }
+    EXPECT_EQ(dialogs.messages().size(), 7u);
+    EXPECT_EQ(dialogs.messages().front().text, Editor::notNumericMessage());
+    EXPECT_EQ(dialogs.messages().front().title, QStringLiteral("Public Telemarketing List"));
+    EXPECT_EQ(dialogs.messages().back().text, Editor::zeroMessage());
+    EXPECT_EQ(python(unpack), QStringLiteral("(333.0, 111.0, -900.0, 555.0, -77.0)"));
+
+    // A public list as text: one number a line, as people print them; other lines are skipped.
+    writeFile(home.path(QStringLiteral("dnc.txt")), "555-0100\r\n(800) 555 0199\r\nhello\r\n0\r\n\r\n-123\n");
+    dialogs.clear();
+    EXPECT_EQ(editor.importPublicList(home.path(QStringLiteral("dnc.txt"))), 3);
+    EXPECT_EQ(dialogs.messages().back().text, Editor::importedMessage(3, 2));
+    EXPECT_EQ(python(unpack),
+              QStringLiteral("(555.0, 111.0, 333.0, -900.0, -77.0, -5550100.0, -8005550199.0, -123.0)"));
+    EXPECT_TRUE(list.contains(QStringLiteral("8005550199")));
+
+    ASSERT_TRUE(editor.exportPublicList(home.path(QStringLiteral("out.txt"))));
+    QFile out(home.path(QStringLiteral("out.txt")));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), QByteArray("-900\r\n-77\r\n-5550100\r\n-8005550199\r\n-123\r\n"));
+    // What was exported comes back in as the same public-list numbers.
+    EXPECT_EQ(editor.importPublicList(home.path(QStringLiteral("out.txt"))), 5);
+    EXPECT_EQ(list.count(), 13);
 }
 
 } // namespace
