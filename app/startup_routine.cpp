@@ -10,6 +10,7 @@
 #include "core/config_store.h"
 #include "core/strings.h"
 #include "platform/core/dialog_service.h"
+#include "records/status_log.h"
 
 namespace qlnrec::app {
 
@@ -38,6 +39,8 @@ StartupRoutine::Outcome StartupRoutine::start(SingleInstanceGuard& guard,
     const QString language = languageOverride.value_or(stored);
     s_.state.languageOffset = core::Strings::offsetForLanguageSetting(language);
     s_.strings = core::Strings(s_.state.languageOffset);
+    // Day logs of earlier runs are read back in this language's code page first.
+    s_.statusLog.setLegacyEncoding(s_.strings.legacyEncoding());
 
     if (firstStart) {
         return showMainWindow();

@@ -49,7 +49,8 @@ QString LogViewer::folder() const
 
 QString LogViewer::heldOpenMessage()
 {
-    return QStringLiteral("Permission denied: the log file of today is in use");
+    // The description of the run-time error the program met deleting an open file (error 55).
+    return QStringLiteral("File already open");
 }
 
 QString LogViewer::noPrinterMessage()
@@ -82,7 +83,7 @@ bool LogViewer::display(const QString& fileName)
         return true;
     }
     QStringList lines;
-    if (!StatusLog::readLogLines(path, lines)) {
+    if (!StatusLog::readLogLines(path, lines, log_.legacyEncoding())) {
         return false;
     }
     displayed_ = lines;

@@ -3,11 +3,11 @@
 #include "core/program_folders.h"
 #include "platform/core/shell_service.h"
 #include "platform/core/text_helpers.h"
+#include "records/log_text_decoder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace qlnrec::records {
 
@@ -22,11 +22,6 @@ constexpr double kRolloverUntil = 0.0010416666666666667;
 QString oneLine(const QString& text)
 {
     return platform::blankControls(text);
-}
-
-QString decodeLine(const QByteArray& bytes, const QByteArray& legacyEncoding)
-{
-    return platform::decodeUtf8OrLegacy(bytes, legacyEncoding);
 }
 
 } // namespace
@@ -187,6 +182,7 @@ bool StatusLog::readLogLines(const QString& path, QStringList& lines, const QByt
         return false;
     }
     const QByteArray bytes = file.readAll();
+    QList<QByteArray> raw;
     qsizetype start = 0;
     const qsizetype size = bytes.size();
     for (qsizetype i = 0; i < size; ++i) {
@@ -194,15 +190,16 @@ bool StatusLog::readLogLines(const QString& path, QStringList& lines, const QByt
         if (c != '\r' && c != '\n') {
             continue;
         }
-        lines << decodeLine(bytes.mid(start, i - start), legacyEncoding);
+        raw << bytes.mid(start, i - start);
         if (c == '\r' && i + 1 < size && bytes[i + 1] == '\n') {
             ++i;
         }
         start = i + 1;
     }
     if (start < size) {
-        lines << decodeLine(bytes.mid(start), legacyEncoding); // last line without an ending
+        raw << bytes.mid(start); // last line without an ending
     }
+    lines << LogTextDecoder(legacyEncoding).decode(raw);
     return true;
 }
 

@@ -68,13 +68,14 @@ public:
     // so logging goes on.
     QStringList readOpenFile();
 
-    // Reads the lines of a log file (CR LF, LF or CR ends). Lines are UTF-8; a line that is not
-    // valid UTF-8 is read in the legacy code page (a file written on the original platform).
-    // False when the file cannot be opened.
+    // Reads the lines of a log file (CR LF, LF or CR ends). Lines are UTF-8; lines that are not
+    // are read in the legacy code page the file was written in (LogTextDecoder), legacyEncoding
+    // being the one tried first. False when the file cannot be opened.
     static bool readLogLines(const QString& path, QStringList& lines,
                              const QByteArray& legacyEncoding = QByteArrayLiteral("windows-1252"));
     // The legacy code page of the user-interface language ("windows-1252", "GB18030", "Big5").
     void setLegacyEncoding(const QByteArray& encodingName) { legacyEncoding_ = encodingName; }
+    const QByteArray& legacyEncoding() const { return legacyEncoding_; }
 
 private:
     void openDayFile(const QDate& date);

@@ -2,11 +2,11 @@
 #include "platform/core/dialog_service.h"
 #include "platform/core/virtual_event_service.h"
 #include "platform/shell/shell_service.h"
-#include "ui/records/frm_view_log.h"
 #include "records/log_viewer.h"
 #include "records/status_log.h"
 #include "tests/platform/shell/pdf_text.h"
 #include "tests/support/temp_home.h"
+#include "ui/records/frm_view_log.h"
 
 #include "ui_frm_view_log.h"
 
@@ -106,7 +106,7 @@ TEST_F(LogViewerTest, DeletingTodaysFileIsRefusedWithACriticalBoxAndLoggingGoesO
     const auto box = dialogs.messages()[0];
     EXPECT_EQ(box.icon, MessageIcon::Critical);
     EXPECT_EQ(box.title, QStringLiteral("Quillon"));
-    EXPECT_EQ(box.text, QStringLiteral("Permission denied: the log file of today is in use"));
+    EXPECT_EQ(box.text, QStringLiteral("File already open")); // the run-time error's own description
     EXPECT_TRUE(QFileInfo::exists(logFile(QStringLiteral("26-12-07.txt"))));
     log.addStatusLine(QStringLiteral("Line0 Ring..."));
     EXPECT_EQ(readFile(logFile(QStringLiteral("26-12-07.txt"))),
@@ -218,4 +218,50 @@ TEST_F(LogViewerTest, WindowShowsTheTextsAndWiresItsControls)
 
     ui.cmdExit->click();
     EXPECT_FALSE(form.isVisible());
+}
+
+// Day logs written by runs in each language's legacy code page (made by an independent encoder)
+// read back as the same text whatever language the program runs in now: GB18030 and Big5 bytes
+// are both "valid" in the other page, so only the status texts tell them apart.
+TEST_F(LogViewerTest, DayLogsOfEveryLanguageReadBackInTheirOwnCodePage)
+{
+    const QStringList simplified{QStringLiteral("线路0已就绪 14:05:09"),
+                                 QStringLiteral("CallerID:5551234 [张伟] 14:05:10"),
+                                 QStringLiteral("录音结束 14:06:00")};
+    const QStringList traditional{QStringLiteral("線路0已就緒 14:05:09"),
+                                  QStringLiteral("CallerID:5551234 [陳大文] 14:05:10"),
+                                  QStringLiteral("錄音結束 14:06:00")};
+    const QStringList english{QStringLiteral("Line0 is ready 14:05:09"),
+                              QStringLiteral("CallerID:5551234 [Jos\u00e9 M\u00fcller] 14:05:10")};
+    const struct {
+        QString file;
+        const char* encoding;
+        QStringList lines;
+    } files[] = {{QStringLiteral("26-12-01.txt"), "gb18030", simplified},
+                 {QStringLiteral("26-12-02.txt"), "big5", traditional},
+                 {QStringLiteral("26-12-03.txt"), "cp1252", english}};
+    for (const auto& f : files) {
+        writeFile(home.path(QStringLiteral("lines.txt")), f.lines.join(QStringLiteral("\r\n")).toUtf8());
+        int code = -1;
+        const QString out = qlnrec::test::runCommand(
+            QStringLiteral(
+                "python3 -c \"import sys; t=open(sys.argv[1], encoding='utf-8', newline='').read(); "
+                "open(sys.argv[2], 'wb').write(t.encode(sys.argv[3]))\" '%1' '%2' %3")
+                .arg(home.path(QStringLiteral("lines.txt")), logFile(f.file),
+                     QString::fromLatin1(f.encoding)),
+            &code);
+        ASSERT_EQ(code, 0) << out.toStdString();
+    }
+    for (const Strings language : {Strings(Strings::kEnglish), Strings(Strings::kSimplifiedChinese),
+                                   Strings(Strings::kTraditionalChinese)}) {
+        log.setLegacyEncoding(language.legacyEncoding());
+        LogViewer viewer(log, dialogs, shell, language);
+        for (const auto& f : files) {
+            SCOPED_TRACE(
+                (f.file + QStringLiteral(" read in ") + QString::fromLatin1(language.legacyEncoding()))
+                    .toStdString());
+            ASSERT_TRUE(viewer.display(f.file));
+            EXPECT_EQ(viewer.displayedLines(), f.lines);
+        }
+    }
 }

@@ -1,5 +1,7 @@
+#include "platform/core/dialog_service.h"
 #include "platform/core/virtual_event_service.h"
 #include "platform/shell/shell_service.h"
+#include "records/status_list_menu.h"
 #include "records/status_log.h"
 #include "tests/platform/shell/pdf_text.h"
 #include "tests/support/small_disk.h"
@@ -264,4 +266,48 @@ TEST_F(StatusLogTest, AFullDiskIsReportedOnceAndTheListGoesOn)
     for (const QString& line : written.mid(1, written.size() - 3)) {
         EXPECT_EQ(line, longLine + QStringLiteral(" 14:05:09"));
     }
+}
+
+// The status list's menu: the caller's number out of every kind of status line the program
+// writes, the message for a line without one, and a missing printer said rather than ignored.
+TEST_F(StatusLogTest, TheMenuTakesTheCallersNumberAndSaysWhenNothingCanBeDone)
+{
+    using qlnrec::records::StatusListMenu;
+    const struct {
+        const char* line;
+        const char* number;
+    } cases[] = {
+        {"CallerID:5551234 [SMITH JOHN] 14:05:09", "5551234"},
+        {"CallerID:5551234 14:05:09", "5551234"},
+        {"CallerID:5551234[Blocked] 14:05:09", "5551234"},
+        {"CallerID:5551234 [SMITH JOHN]                         Blocked 14:05:09", "5551234"},
+        {"CallerID:UNKNOWN 14:05:09", "UNKNOWN"},
+        {"UNKNOWN Caller [Blocked] 14:05:09", ""},
+        {"Line0 Ring... 14:05:09", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(StatusListMenu::callerNumberOf(QString::fromLatin1(c.line)), QString::fromLatin1(c.number))
+            << c.line;
+    }
+
+    StatusLog log(events, home.programFolder());
+    RecordingShellService shell;
+    shell.printerAvailable = false;
+    log.setShellService(&shell);
+    log.openAtStart();
+    log.addStatusLine(QStringLiteral("Line0 Ring..."));
+    qlnrec::platform::ScriptedDialogService dialogs;
+    StatusListMenu menu(log, dialogs);
+    QStringList opened;
+    const auto open = [&opened](const QString& number) { opened << number; };
+    menu.addToBlackList(log.lines().back(), open);
+    menu.addToBlackList(QStringLiteral("CallerID:5551234 14:05:09"), open);
+    EXPECT_EQ(opened, QStringList{QStringLiteral("5551234")});
+    EXPECT_FALSE(menu.printLog());
+    ASSERT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_EQ(dialogs.messages()[0].text, QStringLiteral("Plese select a Caller ID entry"));
+    EXPECT_EQ(dialogs.messages()[0].title, QStringLiteral("Add Caller ID To Black List"));
+    EXPECT_EQ(dialogs.messages()[0].icon, qlnrec::platform::MessageIcon::Information);
+    EXPECT_EQ(dialogs.messages()[1].text, QStringLiteral("No printer is available"));
 }

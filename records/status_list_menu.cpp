@@ -1,0 +1,59 @@
+#include "records/status_list_menu.h"
+
+#include "platform/core/dialog_service.h"
+#include "records/log_viewer.h"
+#include "records/status_log.h"
+
+namespace qlnrec::records {
+
+StatusListMenu::StatusListMenu(StatusLog& log, platform::DialogService& dialogs)
+    : log_(log), dialogs_(dialogs)
+{
+}
+
+QString StatusListMenu::callerNumberOf(const QString& statusLine)
+{
+    static const QString marker = QStringLiteral("CallerID");
+    const qsizetype at = statusLine.indexOf(marker);
+    if (at < 0) {
+        return {};
+    }
+    qsizetype from = at + marker.size();
+    if (from < statusLine.size() && statusLine.at(from) == QLatin1Char(':')) {
+        ++from;
+    }
+    // A blocked caller without a name has "[Blocked]" right behind the number.
+    qsizetype end = from;
+    while (end < statusLine.size() && statusLine.at(end) != QLatin1Char(' ') &&
+           statusLine.at(end) != QLatin1Char('[')) {
+        ++end;
+    }
+    return statusLine.mid(from, end - from);
+}
+
+bool StatusListMenu::printLog(const QString& pdfPathForTests)
+{
+    if (log_.printLog(pdfPathForTests)) {
+        return true;
+    }
+    dialogs_.messageBox(LogViewer::noPrinterMessage(), QStringLiteral("Print Log"),
+                        platform::MessageIcon::Information);
+    return false;
+}
+
+void StatusListMenu::addToBlackList(const QString& selectedLine,
+                                    const std::function<void(const QString& number)>& open)
+{
+    const QString number = callerNumberOf(selectedLine);
+    if (number.isEmpty()) {
+        dialogs_.messageBox(QStringLiteral("Plese select a Caller ID entry"),
+                            QStringLiteral("Add Caller ID To Black List"),
+                            platform::MessageIcon::Information);
+        return;
+    }
+    if (open) {
+        open(number);
+    }
+}
+
+} // namespace qlnrec::records
