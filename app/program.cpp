@@ -10,7 +10,10 @@
 #include "platform/shell/shell_service.h"
 #include "platform/telephony/line_platform.h"
 #include "platform/telephony/line_provider.h"
+#include "records/status_list_menu.h"
 #include "ui/audio/prompt_recorder_dialog.h"
+#include "ui/blocklist/frm_blackpub.h"
+#include "ui/blocklist/frm_pb_add1.h"
 #include "ui/records/frm_view_log.h"
 #include "ui/records/recordings_lists_binder.h"
 #include "ui/telephony/frm_pop_call_id.h"
@@ -18,6 +21,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace qlnrec::app {
@@ -87,6 +91,7 @@ Program::Program(const ProgramPlatform& platform)
 Program::~Program()
 {
     delete recordingListsBinder_.data();
+    delete blackListAdd_.data();
 }
 
 void Program::bindRoles()
@@ -342,6 +347,10 @@ SetupDialogOpeners Program::setupOpeners()
 {
     SetupDialogOpeners openers;
     openers.ringRules = [this](QWidget* owner) { showRingRules(ringRuleDialogs_, owner); };
+    openers.blackList = [this](QWidget* owner) {
+        ui::frmBlackpub form(blockList_, platform_.dialogs, platform_.modal, owner);
+        platform_.modal.run(form);
+    };
     openers.lineGreeting = [this](QWidget* owner, const QString& promptFile) {
         audio::LineGreetingRecorder model(promptRecorderServices(), recorder_.engine(), lines_.state(),
                                           platform_.programFolder, promptFile);
@@ -374,6 +383,25 @@ void Program::openSetup(QWidget* owner)
         return;
     }
     runShutdown(services_, mainWindow());
+}
+
+void Program::printStatusLog()
+{
+    records::StatusListMenu(statusLog_, platform_.dialogs).printLog();
+}
+
+void Program::addCallerToBlackList(QWidget* owner, const QString& statusLine)
+{
+    records::StatusListMenu(statusLog_, platform_.dialogs)
+        .addToBlackList(statusLine, [this, owner](const QString& number) {
+            // One add form at a time: a second request starts afresh with the new number.
+            delete blackListAdd_.data();
+            auto* form = new ui::frmPBAdd1(blockList_, platform_.dialogs, owner);
+            form->setAttribute(Qt::WA_DeleteOnClose);
+            form->Text2->setText(number);
+            blackListAdd_ = form;
+            platform_.modal.showModeless(*form);
+        });
 }
 
 void Program::openLogViewer(QWidget* owner)

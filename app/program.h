@@ -41,6 +41,7 @@
 #include "telephony/line_controls.h"
 #include "telephony/line_system.h"
 
+#include <QDialog>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -155,6 +156,8 @@ public:
     void openDialer(QWidget* owner) override;
     void quickDial(QWidget* owner) override;
     void openVolumeControl() override;
+    void printStatusLog() override;
+    void addCallerToBlackList(QWidget* owner, const QString& statusLine) override;
 
     // The dialogs the setup dialog opens.
     SetupDialogOpeners setupOpeners();
@@ -214,6 +217,7 @@ private:
     telephony::IncomingCallPopup popup_;
     std::optional<records::RecordingLists> recordingLists_;
     QPointer<QObject> recordingListsBinder_; // lives with the main window's lists
+    QPointer<QDialog> blackListAdd_;         // frmPBAdd1 from the status list; not modal
     Lifecycle lifecycle_;
     RunnerModalWindows windows_;
     AppServices services_;

@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -224,6 +225,7 @@ void frmMain::wireControls()
     connect(cmdPause, &QPushButton::clicked, this, [&commands] { commands.pause(); });
     connect(cmdDialOut, &QPushButton::clicked, this, [this, &commands] { commands.openDialer(this); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
+    buildStatusMenu();
 
     connect(chkLegal, &QCheckBox::clicked, this, [this] { chkLegal_Click(); });
     connect(chkRingCount, &QCheckBox::clicked, this, [this] { chkRingCount_Click(); });
@@ -231,6 +233,29 @@ void frmMain::wireControls()
         connect(Command2[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { Command2_Click(i); });
     }
+}
+
+void frmMain::buildStatusMenu()
+{
+    mmuLog = new QMenu(this);
+    mmuLog->setObjectName(QStringLiteral("mmuLog"));
+    mmuPrintLog = mmuLog->addAction(QStringLiteral("Print Log"));
+    mmuPrintLog->setObjectName(QStringLiteral("mmuPrintLog"));
+    mmuAddToBlack = mmuLog->addAction(QStringLiteral("Add To Black List"));
+    mmuAddToBlack->setObjectName(QStringLiteral("mmuAddToBlack"));
+    MainWindowCommands& commands = services_.commands;
+    connect(mmuPrintLog, &QAction::triggered, this, [&commands] { commands.printStatusLog(); });
+    connect(mmuAddToBlack, &QAction::triggered, this,
+            [this, &commands] { commands.addCallerToBlackList(this, selectedStatusLine()); });
+    lstStatus->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lstStatus, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { mmuLog->popup(lstStatus->viewport()->mapToGlobal(pos)); });
+}
+
+QString frmMain::selectedStatusLine() const
+{
+    const QListWidgetItem* item = lstStatus->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
 }
 
 QListWidget* frmMain::list(int index) const

@@ -14,6 +14,8 @@
 class QCheckBox;
 class QLabel;
 class QListWidget;
+class QMenu;
+class QAction;
 class QPushButton;
 
 namespace qlnrec::core {
@@ -51,6 +53,13 @@ public:
     QLabel* Label2 = nullptr; // "Length:"
     QLabel* lblFileName = nullptr;
     QLabel* lblFileSize = nullptr;
+
+    // The status list's pop-up menu (a right button press on lstStatus).
+    QMenu* mmuLog = nullptr;
+    QAction* mmuPrintLog = nullptr;
+    QAction* mmuAddToBlack = nullptr;
+    // The selected line of lstStatus; empty when none is selected.
+    QString selectedStatusLine() const;
 
     // Hidden command buttons the image labels press.
     QPushButton* cmdParam = nullptr;
@@ -119,6 +128,7 @@ protected:
 private:
     void buildControls();
     void wireControls();
+    void buildStatusMenu();
     void placeLists();
     bool handleKey(QKeyEvent* event);
     void Timer7_Timer();
