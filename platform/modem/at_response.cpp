@@ -1,5 +1,7 @@
 #include "platform/modem/at_response.h"
 
+#include "platform/modem/caller_id_parser.h"
+
 #include <cctype>
 
 namespace qlnrec::platform::modem {
@@ -112,7 +114,8 @@ bool isCallerIdLine(const QByteArray& line)
 {
     const QByteArray tag = tagOf(line);
     return tag == "DATE" || tag == "TIME" || tag == "NMBR" || tag == "NAME" || tag == "MESG" ||
-           tag == "DDN_NMBR" || tag == "DDN" || tag == "MSG_WAITING" || tag == "MWI";
+           tag == "DDN_NMBR" || tag == "DDN" || tag == "MSG_WAITING" || tag == "MWI" ||
+           parseCallerIdPacket(line).has_value();
 }
 
 bool isIgnoredReport(const QByteArray& line)

@@ -1,5 +1,7 @@
 #include "platform/modem/caller_id_parser.h"
 
+#include <cctype>
+
 namespace qlnrec::platform::modem {
 
 namespace {
@@ -22,7 +24,85 @@ CallerIdField fieldFrom(const QByteArray& raw, int maxBytes)
     return CallerIdField::present(value);
 }
 
+// Parameter and message types of the caller-ID data link (Bell 202 / V.23 FSK).
+constexpr unsigned char kSingleMessage = 0x04;
+constexpr unsigned char kMultipleMessage = 0x80;
+constexpr unsigned char kParamDateTime = 0x01;
+constexpr unsigned char kParamNumber = 0x02;
+constexpr unsigned char kParamNoNumberReason = 0x04;
+constexpr unsigned char kParamName = 0x07;
+constexpr unsigned char kParamNoNameReason = 0x08;
+
+void takeDateTime(const QByteArray& value, CallerIdReport& report)
+{
+    if (value.size() >= 8) {
+        report.date = cleanCallerIdText(value.left(4), 8);
+        report.time = cleanCallerIdText(value.mid(4, 4), 8);
+    }
+}
+
 } // namespace
+
+std::optional<CallerIdReport> parseCallerIdPacket(const QByteArray& hexLine)
+{
+    const QByteArray hex = hexLine.trimmed();
+    // Type, length and checksum at least; only hex digits, in pairs.
+    if (hex.size() < 6 || hex.size() % 2 != 0 || hex.size() > 1024) {
+        return std::nullopt;
+    }
+    for (const char c : hex) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) {
+            return std::nullopt;
+        }
+    }
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    const auto at = [&](qsizetype i) { return static_cast<unsigned char>(bytes.at(i)); };
+    const unsigned char type = at(0);
+    const qsizetype length = at(1);
+    if ((type != kSingleMessage && type != kMultipleMessage) || bytes.size() != length + 3) {
+        return std::nullopt;
+    }
+    unsigned sum = 0;
+    for (const char b : bytes) {
+        sum += static_cast<unsigned char>(b);
+    }
+    if ((sum & 0xFF) != 0) {
+        return std::nullopt;
+    }
+    const QByteArray body = bytes.mid(2, length);
+    CallerIdReport report;
+    if (type == kSingleMessage) {
+        takeDateTime(body, report);
+        report.number = fieldFrom(body.mid(8), kMaxCallerNumberBytes);
+        return report;
+    }
+    for (qsizetype i = 0; i + 2 <= body.size();) {
+        const unsigned char param = static_cast<unsigned char>(body.at(i));
+        const qsizetype size = static_cast<unsigned char>(body.at(i + 1));
+        if (i + 2 + size > body.size()) {
+            return std::nullopt; // a parameter that claims more than the packet holds
+        }
+        const QByteArray value = body.mid(i + 2, size);
+        switch (param) {
+        case kParamDateTime:
+            takeDateTime(value, report);
+            break;
+        case kParamNumber:
+        case kParamNoNumberReason:
+            report.number = fieldFrom(value, kMaxCallerNumberBytes);
+            break;
+        case kParamName:
+        case kParamNoNameReason:
+            report.name = fieldFrom(value, kMaxCallerNameBytes);
+            break;
+        default:
+            report.messages.append(value.toHex().toUpper());
+            break;
+        }
+        i += 2 + size;
+    }
+    return report;
+}
 
 QByteArray cleanCallerIdText(const QByteArray& value, int maxBytes)
 {
@@ -61,7 +141,12 @@ bool CallerIdCollector::addLine(const QByteArray& line)
 {
     const qsizetype eq = line.indexOf('=');
     if (eq <= 0) {
-        return false;
+        const std::optional<CallerIdReport> packet = parseCallerIdPacket(line);
+        if (!packet) {
+            return false;
+        }
+        report_ = *packet;
+        return true;
     }
     const QByteArray tag = line.left(eq).trimmed().toUpper();
     const QByteArray value = line.mid(eq + 1);

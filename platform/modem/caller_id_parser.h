@@ -4,10 +4,14 @@
 // <DLE>X ... <DLE>. packet:
 //   DATE = MMDD   TIME = HHMM   NMBR = number | P (private) | O (unavailable)   NAME = name
 //   MESG = parameters the modem did not recognise, as hex
+// and unformatted reports (+VCID=2, #CID=2): the whole single- or multiple-data-message packet as
+// one line of hex digits, which the modem passes on without checking its checksum.
 #include "platform/telephony/line_device.h"
 
 #include <QByteArray>
 #include <QList>
+
+#include <optional>
 
 namespace qlnrec::platform::modem {
 
@@ -42,6 +46,10 @@ public:
 private:
     CallerIdReport report_;
 };
+
+// The report of one unformatted packet line; nullopt when the line is not a whole packet with a
+// good checksum (a damaged packet names no caller rather than a wrong one).
+std::optional<CallerIdReport> parseCallerIdPacket(const QByteArray& hexLine);
 
 // The value of one field with control bytes removed and blanks trimmed, cut to maxBytes.
 QByteArray cleanCallerIdText(const QByteArray& value, int maxBytes);

@@ -1,5 +1,6 @@
 // A caller on the block list, as the caller meets it over a voice modem: the modem rings once and
-// reports the caller ID (as formatted lines, or framed in the voice stream), the program answers
+// reports the caller ID (as formatted lines, framed in the voice stream, or as one unformatted
+// packet), the program answers
 // at once although it answers on the eighth ring, plays the do-not-call prompt and hangs up; no
 // greeting, no beep, no recording. A caller who is not on the list rings until the eighth ring and
 // reaches the answering machine.
@@ -87,6 +88,9 @@ protected:
                 // The exchange sends caller ID between the first two rings.
                 constexpr std::uint64_t kCallerIdDelayMs = 500;
                 rig.run(kCallerIdDelayMs);
+                if (QByteArray(GetParam().layout) == "Packet") {
+                    modem.setCallerIdStyle(modemsim::SimFamily::CallerIdStyle::Packet);
+                }
                 modem.sendCallerId(callerId());
                 untilNextRing -= kCallerIdDelayMs;
             }
@@ -180,13 +184,15 @@ TEST_P(ModemUnblockedCaller, RingsToTheRingCountAndReachesTheAnsweringMachine)
 
 // Formatted caller ID after the first ring with and without blanks around "=" (US Robotics,
 // Lucent in A-law, the "#" command set of Rockwell), and framed in the voice stream by <DLE>X ... <DLE>.
-// (Conexant, which also names the caller before the number).
+// (Conexant, which also names the caller before the number), and as one unformatted hex packet (a
+// modem its owner set to +VCID=2).
 INSTANTIATE_TEST_SUITE_P(CallerIdLayouts, ModemBlockedCaller,
                          ::testing::Values(CallerCase{"usr", "Formatted", true, true},
                                            CallerCase{"lucent,format=alaw", "FormattedUnspaced", true, false},
                                            CallerCase{"rockwell", "Formatted", true, false},
                                            CallerCase{"conexant", "DleFramed", true, true},
-                                           CallerCase{"conexant", "DleFramed", true, false}),
+                                           CallerCase{"conexant", "DleFramed", true, false},
+                                           CallerCase{"lucent", "Packet", true, true}),
                          caseName);
 INSTANTIATE_TEST_SUITE_P(CallerIdLayouts, ModemUnblockedCaller,
                          ::testing::Values(CallerCase{"usr", "Formatted", false, true},

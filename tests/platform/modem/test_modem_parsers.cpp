@@ -206,6 +206,31 @@ TEST(CallerId, PrivateUnavailableRepeatsAndOddities)
     EXPECT_EQ(c.report().number.kind, CallerIdField::Kind::Absent);
 }
 
+// Unformatted reports: the single- and multiple-message packets as hex lines; a packet whose
+// checksum or lengths do not hold names nobody.
+TEST(CallerId, UnformattedPacketsGiveTheCallerAndDamagedOnesNobody)
+{
+    CallerIdCollector c;
+    ASSERT_TRUE(c.addLine("040F313230373134303535353531323334F0"));
+    EXPECT_EQ(c.report().number, CallerIdField::present("5551234"));
+    EXPECT_EQ(c.report().date, "1207");
+    EXPECT_EQ(c.report().time, "1405");
+    c.clear();
+    ASSERT_TRUE(c.addLine("801F01083132303731343035020735353531323334070A534D495448204A4F484E6D"));
+    EXPECT_EQ(c.report().number, CallerIdField::present("5551234"));
+    EXPECT_EQ(c.report().name, CallerIdField::present("SMITH JOHN"));
+    c.clear();
+    ASSERT_TRUE(c.addLine("80100108313230373134303504015008015025"));
+    EXPECT_EQ(c.report().number.kind, CallerIdField::Kind::Private);
+    EXPECT_EQ(c.report().name.kind, CallerIdField::Kind::Private);
+    c.clear();
+    EXPECT_FALSE(
+        c.addLine("801F01083132303731343035020735353531323334070A534D495448204A4F484E00")); // checksum
+    EXPECT_FALSE(c.addLine("8011010831323037313430350732534D49544814")); // the name claims 50 bytes
+    EXPECT_FALSE(c.addLine("0000000"));
+    EXPECT_FALSE(c.hasData());
+}
+
 TEST(CallerId, ControlBytesAreRemovedAndLongTextIsCutCleanly)
 {
     CallerIdCollector c;

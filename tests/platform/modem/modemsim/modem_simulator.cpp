@@ -516,6 +516,11 @@ void ModemSimulator::sendCallerId(const SimCallerId& id)
     post([this, id] { transport_->modem.sendCallerId(id); });
 }
 
+void ModemSimulator::setCallerIdStyle(SimFamily::CallerIdStyle style)
+{
+    post([this, style] { transport_->modem.setCallerIdStyle(style); });
+}
+
 void ModemSimulator::queueFarEndAudio(const std::vector<std::int16_t>& samples)
 {
     post([this, samples] { transport_->modem.queueFarEndAudio(samples); });

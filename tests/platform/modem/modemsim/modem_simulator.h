@@ -49,6 +49,7 @@ public:
     // ---- the far end and the line ----
     void ring();
     void sendCallerId(const SimCallerId& id);
+    void setCallerIdStyle(SimFamily::CallerIdStyle style);
     // Far-end speech, 8 kHz 16-bit; sent while a receive or duplex stream is open, in the format
     // the program chose, `speed` times faster than real time.
     void queueFarEndAudio(const std::vector<std::int16_t>& samples);

@@ -34,7 +34,8 @@ struct SimFamily {
     int lineLabel = 1;                                      // the label that takes the line off hook
     bool ringDle = true;                                    // <DLE>R in voice mode
     bool ringText = false;                                  // RING text in voice mode (always in data mode)
-    enum class CallerIdStyle { Framed, Spaced, Unspaced } callerIdStyle = CallerIdStyle::Spaced;
+    // Packet: unformatted (+VCID=2), the whole multiple-data-message packet as one hex line.
+    enum class CallerIdStyle { Framed, Spaced, Unspaced, Packet } callerIdStyle = CallerIdStyle::Spaced;
     bool duplicateNumber = false; // an extra "NMBR = O" after the number
     QByteArray callerIdCommand = "+VCID=1";
     enum class DtmfStyle { ShieldedRepeats, Shielded, Single } dtmfStyle = DtmfStyle::Single;

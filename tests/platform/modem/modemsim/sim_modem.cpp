@@ -680,8 +680,45 @@ struct SimModem::Core {
         }
     }
 
+    // The unformatted report: type 0x80, length, parameters (date and time, number or the reason
+    // it is missing, name), checksum; as upper-case hex without blanks.
+    void callerIdPacketNow(const SimCallerId& id)
+    {
+        QByteArray body;
+        auto param = [&](unsigned char type, const QByteArray& value) {
+            body.append(static_cast<char>(type));
+            body.append(static_cast<char>(value.size()));
+            body.append(value);
+        };
+        if (!id.date.isEmpty() && !id.time.isEmpty()) {
+            param(0x01, id.date + id.time);
+        }
+        if (id.number == "P" || id.number == "O") {
+            param(0x04, id.number);
+        } else if (!id.number.isEmpty()) {
+            param(0x02, id.number);
+        }
+        if (!id.name.isEmpty()) {
+            param(0x07, id.name);
+        }
+        QByteArray packet;
+        packet.append(static_cast<char>(0x80));
+        packet.append(static_cast<char>(body.size()));
+        packet.append(body);
+        unsigned sum = 0;
+        for (const char b : packet) {
+            sum += static_cast<unsigned char>(b);
+        }
+        packet.append(static_cast<char>((0x100 - (sum & 0xFF)) & 0xFF));
+        info(packet.toHex().toUpper());
+    }
+
     void callerIdNow(const SimCallerId& id)
     {
+        if (family.callerIdStyle == SimFamily::CallerIdStyle::Packet) {
+            callerIdPacketNow(id);
+            return;
+        }
         const bool spaced = family.callerIdStyle != SimFamily::CallerIdStyle::Unspaced;
         auto field = [&](const char* tag, const QByteArray& value) {
             if (!value.isEmpty()) {
@@ -945,6 +982,11 @@ void SimModem::pullOut()
 void SimModem::ring()
 {
     core_->ringNow();
+}
+
+void SimModem::setCallerIdStyle(SimFamily::CallerIdStyle style)
+{
+    core_->family.callerIdStyle = style;
 }
 
 void SimModem::sendCallerId(const SimCallerId& id)

@@ -55,6 +55,8 @@ public:
     // ---- the far end and the line (see ModemSimulator) ----
     void ring();
     void sendCallerId(const SimCallerId& id);
+    // How later caller IDs are reported (a modem set to unformatted reports by its owner, say).
+    void setCallerIdStyle(SimFamily::CallerIdStyle style);
     void queueFarEndAudio(const std::vector<std::int16_t>& samples);
     void setAudioSpeed(double speed);
     void setFillSilence(bool on);
