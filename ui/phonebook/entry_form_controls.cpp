@@ -24,7 +24,7 @@ QLineEdit* field(QDialog& form, const char* name, int width)
     auto* edit = new QLineEdit(&form);
     edit->setObjectName(QString::fromLatin1(name));
     // Room for a whole field; longer text is still accepted and cut when it is stored.
-    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('M')) * width / 2 + 24);
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * width + 12);
     return edit;
 }
 } // namespace
