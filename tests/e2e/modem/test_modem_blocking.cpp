@@ -1,9 +1,8 @@
 // A caller on the block list, as the caller meets it over a voice modem: the modem rings once and
 // reports the caller ID (as formatted lines, framed in the voice stream, or as one unformatted
-// packet), the program answers
-// at once although it answers on the eighth ring, plays the do-not-call prompt and hangs up; no
-// greeting, no beep, no recording. A caller who is not on the list rings until the eighth ring and
-// reaches the answering machine.
+// packet), the program answers at once although it answers on the eighth ring, plays the
+// do-not-call prompt and hangs up; no greeting, no beep, no recording. A caller who is not on the
+// list rings until the eighth ring and reaches the answering machine.
 #include "tests/e2e/modem/modem_program.h"
 
 #include <QDir>
