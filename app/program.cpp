@@ -12,6 +12,11 @@
 #include "platform/telephony/line_provider.h"
 #include "records/status_list_menu.h"
 #include "ui/audio/prompt_recorder_dialog.h"
+#include "ui/phonebook/frm_book_result.h"
+#include "ui/phonebook/frm_dial_out.h"
+#include "ui/phonebook/frm_dial_records.h"
+#include "ui/phonebook/frm_pb_add.h"
+#include "ui/phonebook/frm_pb_edit.h"
 #include "ui/blocklist/frm_blackpub.h"
 #include "ui/blocklist/frm_pb_add1.h"
 #include "ui/records/frm_view_log.h"
@@ -58,7 +63,8 @@ Program::Program(const ProgramPlatform& platform)
                  [this](const QString& text) { statusLog_.addStatusLine(text); }),
       ringRuleDialogs_{ringRules_.file(), platform.dialogs, platform.modal, strings_},
       phoneBookFile_(platform.programFolder, phoneBookCodec_), blockList_(platform.programFolder),
-      dialRecords_(config_), callerId_(lines_, platform.programFolder, callerIdLinks()), blocking_(lines_),
+      dialRecords_(config_), dialer_(lines_, dialRecords_, phoneBookFile_, platform.programFolder),
+      callerId_(lines_, platform.programFolder, callerIdLinks()), blocking_(lines_),
       popup_(lines_, popupWindowFactory()),
       windows_(strings_, platform.modal), services_{platform.events, platform.dialogs, platform.shell,
                                                     config_,         strings_,         statusLog_,
@@ -84,12 +90,14 @@ Program::Program(const ProgramPlatform& platform)
     recorder_.engine().setSettingsSource([this] { return recorderSettings(); });
 
     setup_.setOpeners(setupOpeners());
+    bindDialerHooks();
     bindRoles();
     reportProviderHealth();
 }
 
 Program::~Program()
 {
+    delete dialWindow_.data();
     delete recordingListsBinder_.data();
     delete blackListAdd_.data();
 }
@@ -143,6 +151,7 @@ telephony::AnsweringSequence::Links Program::answeringLinks()
 {
     telephony::AnsweringSequence::Links links;
     links.playOnComputer = [this](const QString& path) { mci_.sndPlaySound(path, platform::SND_ASYNC); };
+    links.awaitReply = [this](int line) { dialer_.awaitReply(line); };
     return links;
 }
 
@@ -150,7 +159,70 @@ telephony::CallerIdDisplay::Links Program::callerIdLinks()
 {
     telephony::CallerIdDisplay::Links links;
     links.pushReceivedNumber = [this](const QString& number) { dialRecords_.pushReceivedNumber(number); };
+    links.showInDialer = [this](const QString& number) {
+        loadDialWindow();
+        dialer_.setNumber(number);
+    };
     return links;
+}
+
+void Program::bindDialerHooks()
+{
+    phonebook::Dialer::Hooks& hooks = dialer_.hooks();
+    hooks.showRecords = [this] {
+        ui::frmDialRecords form(dialRecords_, strings_, dialWindow_);
+        if (platform_.modal.run(form) == QDialog::Accepted && !form.chosen().isEmpty()) {
+            dialer_.dialNumber(form.chosen());
+        }
+    };
+    hooks.addEntry = [this] {
+        ui::frmPBAdd form(dialer_.lists(), strings_, platform_.dialogs, platform_.modal, dialWindow_);
+        form.runModal();
+    };
+    hooks.editEntry = [this] {
+        const auto outcome =
+            ui::frmPBEdit::editSelected(dialer_.lists(), dialer_.selected(), dialer_.search(), strings_,
+                                        platform_.dialogs, platform_.modal, dialWindow_);
+        if (outcome.searchAgain) {
+            dialer_.searchName();
+        }
+    };
+    hooks.searchName = [this] {
+        ui::BookResultHooks result;
+        result.takeNumber = [this](const QString& number, bool focusNumber) {
+            dialer_.setNumber(number);
+            if (focusNumber && dialWindow_) {
+                dialWindow_->txtDialOut->setFocus();
+            }
+        };
+        result.editEntry = [this](int position) {
+            dialer_.select(position);
+            dialer_.editEntry();
+        };
+        result.listsChanged = [this] { dialer_.listsChanged(); };
+        ui::frmBookResult::search(dialer_.lists(), dialer_.findText(), dialer_.search(), platform_.dialogs,
+                                  platform_.modal, dialWindow_, result);
+    };
+    hooks.reloadPhoneBookTable = [this] { phoneBookTable_.load(phoneBookFile_); };
+    // The window object stays for the run; an unloaded one is loaded afresh when next needed.
+    hooks.closeWindow = [this] {
+        dialWindowLoaded_ = false;
+        if (dialWindow_) {
+            dialWindow_->unload();
+        }
+    };
+}
+
+ui::frmDialOut& Program::loadDialWindow()
+{
+    if (!dialWindow_) {
+        dialWindow_ = new ui::frmDialOut(dialer_, strings_);
+    }
+    if (!dialWindowLoaded_) {
+        dialer_.load();
+        dialWindowLoaded_ = true;
+    }
+    return *dialWindow_;
 }
 
 telephony::IncomingCallPopup::WindowFactory Program::popupWindowFactory()
@@ -433,14 +505,22 @@ void Program::play()
     }
 }
 
-void Program::openDialer(QWidget* owner)
+void Program::openDialer(QWidget* /*owner*/)
 {
-    standIn(owner, strings_.loadText(1083));
+    dialer_.setQuickDialClose(false);
+    platform_.modal.run(loadDialWindow());
 }
 
 void Program::quickDial(QWidget* owner)
 {
-    standIn(owner, strings_.loadText(1083));
+    ui::frmDialOut& window = loadDialWindow();
+    dialer_.quickDial();
+    // From the main window over it and waiting; from the tray on its own.
+    if (owner) {
+        platform_.modal.run(window);
+    } else {
+        platform_.modal.showModeless(window);
+    }
 }
 
 void Program::openVolumeControl()

@@ -27,6 +27,7 @@
 #include "core/config_store.h"
 #include "core/strings.h"
 #include "phonebook/dial_records.h"
+#include "phonebook/dialer.h"
 #include "phonebook/phone_book_file.h"
 #include "phonebook/phone_book_table.h"
 #include "platform/acm/acm.h"
@@ -61,6 +62,10 @@ class MediaBackend;
 } // namespace qlnrec::platform
 
 class QCheckBox;
+
+namespace qlnrec::ui {
+class frmDialOut;
+}
 
 namespace qlnrec::core {
 struct SettingKey;
@@ -112,6 +117,9 @@ public:
     phonebook::PhoneBookTable& phoneBookTable() { return phoneBookTable_; }
     blocklist::BlockList& blockList() { return blockList_; }
     phonebook::DialRecords& dialRecords() { return dialRecords_; }
+    phonebook::Dialer& dialer() { return dialer_; }
+    // The dial window, loaded (hidden) when it is not; it unloads when its Exit closes it.
+    ui::frmDialOut& loadDialWindow();
     // The call-flow roles line control reads. The program binds its own at construction; a test
     // may put a logging object in place of a role before the lines open.
     telephony::CallFlowRoles& roles() { return roles_; }
@@ -184,6 +192,7 @@ private:
     audio::PromptRecorderBase::Services promptRecorderServices();
     telephony::AnsweringSequence::Links answeringLinks();
     telephony::CallerIdDisplay::Links callerIdLinks();
+    void bindDialerHooks();
     telephony::IncomingCallPopup::WindowFactory popupWindowFactory();
     void bindRoles();
     void reportProviderHealth();
@@ -212,6 +221,9 @@ private:
     phonebook::PhoneBookTable phoneBookTable_;
     blocklist::BlockList blockList_;
     phonebook::DialRecords dialRecords_;
+    phonebook::Dialer dialer_;
+    QPointer<ui::frmDialOut> dialWindow_;
+    bool dialWindowLoaded_ = false;
     telephony::CallerIdDisplay callerId_;
     telephony::CallBlocking blocking_;
     telephony::IncomingCallPopup popup_;
