@@ -20,6 +20,7 @@
 #include "ui/blocklist/frm_blackpub.h"
 #include "ui/blocklist/frm_pb_add1.h"
 #include "ui/records/frm_view_log.h"
+#include "ui/records/player_binder.h"
 #include "ui/records/recordings_lists_binder.h"
 #include "ui/telephony/frm_pop_call_id.h"
 
@@ -65,7 +66,7 @@ Program::Program(const ProgramPlatform& platform)
       phoneBookFile_(platform.programFolder, phoneBookCodec_), blockList_(platform.programFolder),
       dialRecords_(config_), dialer_(lines_, dialRecords_, phoneBookFile_, platform.programFolder),
       callerId_(lines_, platform.programFolder, callerIdLinks()), blocking_(lines_),
-      popup_(lines_, popupWindowFactory()),
+      popup_(lines_, popupWindowFactory()), player_(platform.events, mci_, platform.dialogs, strings_, {}),
       windows_(strings_, platform.modal), services_{platform.events, platform.dialogs, platform.shell,
                                                     config_,         strings_,         statusLog_,
                                                     state_,          windows_,         *this,
@@ -99,6 +100,7 @@ Program::~Program()
 {
     delete dialWindow_.data();
     delete recordingListsBinder_.data();
+    delete playerBinder_.data();
     delete blackListAdd_.data();
 }
 
@@ -349,11 +351,16 @@ std::optional<QString> Program::lineDeviceText(int line) const
 void Program::loadRecordingLists()
 {
     delete recordingListsBinder_.data();
+    delete playerBinder_.data();
+    listPlayer_.reset();
     recordingLists_.emplace(config_, platform_.dialogs, state_.recordingsFolder);
-    recordingLists_->pressPlay = [this] { play(); };
+    listPlayer_.emplace(platform_.events, *recordingLists_, player_);
     if (frmMain* window = mainWindow()) {
         recordingListsBinder_ = new records::RecordingListsBinder(
             *recordingLists_, window->lstLastTen, window->lstUnread, window->lblFileName, window);
+        playerBinder_ =
+            new records::PlayerBinder(player_, window->cmdPlay, window->cmdPause, window->HScroll1,
+                                      window->lblFileName, window->lblFileSize, window);
     }
     recordingLists_->LoadRecordingLists();
 }
@@ -499,10 +506,19 @@ void Program::browseWaveFiles(QWidget* owner)
 
 void Program::play()
 {
-    // The player's hand-over: a recording played from the unread list has been heard.
-    if (recordingLists_) {
-        recordingLists_->markSelectedAsRead();
+    if (listPlayer_) {
+        listPlayer_->play();
     }
+}
+
+void Program::stop()
+{
+    player_.stop();
+}
+
+void Program::pause()
+{
+    player_.pause();
 }
 
 void Program::openDialer(QWidget* /*owner*/)

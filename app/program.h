@@ -32,6 +32,8 @@
 #include "phonebook/phone_book_table.h"
 #include "platform/acm/acm.h"
 #include "platform/mci/mci_service.h"
+#include "records/list_player.h"
+#include "records/recording_player.h"
 #include "records/recordings_lists.h"
 #include "records/status_log.h"
 #include "telephony/answering_sequence.h"
@@ -128,6 +130,9 @@ public:
     StartupRoutine& startup() { return startup_; }
     // Exist from the load step that reads them.
     records::RecordingLists* recordingLists() { return recordingLists_ ? &*recordingLists_ : nullptr; }
+    records::ListPlayer* listPlayer() { return listPlayer_ ? &*listPlayer_ : nullptr; }
+    // The main window's player of recordings.
+    records::RecordingPlayer& player() { return player_; }
     frmMain* mainWindow() const { return startup_.mainWindow(); }
     // The recorder's settings as the run state and the setup snapshot hold them now (each capture
     // reads them afresh when it opens).
@@ -161,6 +166,8 @@ public:
     void openHelp() override;
     void browseWaveFiles(QWidget* owner) override;
     void play() override;
+    void stop() override;
+    void pause() override;
     void openDialer(QWidget* owner) override;
     void quickDial(QWidget* owner) override;
     void openVolumeControl() override;
@@ -227,9 +234,12 @@ private:
     telephony::CallerIdDisplay callerId_;
     telephony::CallBlocking blocking_;
     telephony::IncomingCallPopup popup_;
+    records::RecordingPlayer player_;
     std::optional<records::RecordingLists> recordingLists_;
     QPointer<QObject> recordingListsBinder_; // lives with the main window's lists
     QPointer<QDialog> blackListAdd_;         // frmPBAdd1 from the status list; not modal
+    std::optional<records::ListPlayer> listPlayer_;
+    QPointer<QObject> playerBinder_; // lives with the main window's player controls
     Lifecycle lifecycle_;
     RunnerModalWindows windows_;
     AppServices services_;

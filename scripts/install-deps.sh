@@ -14,6 +14,7 @@ PKGS=(
   sox libsox-fmt-all ffmpeg espeak-ng socat python3
   fonts-noto-cjk fonts-dejavu-core
   xdg-utils binutils
+  pulseaudio pulseaudio-utils
 )
 missing=()
 for p in "${PKGS[@]}"; do

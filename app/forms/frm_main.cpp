@@ -25,6 +25,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QWindow>
 
 namespace qlnrec::app {
@@ -48,6 +49,11 @@ const char* const kTitleStyle =
     "#356b53); }";
 const char* const kPanelTextStyle = "QLabel { color: #cfd6de; font-size: 11px; background: transparent; }";
 const char* const kReadoutStyle = "QLabel { color: #b4f0c8; font-size: 11px; background: transparent; }";
+const char* const kSeekStyle =
+    "QScrollBar:horizontal { background: #10241b; border: 1px solid #2f5a48; height: 7px; }"
+    "QScrollBar::handle:horizontal { background: #8ff0b0; min-width: 10px; border-radius: 2px; }"
+    "QScrollBar::add-line, QScrollBar::sub-line { width: 0px; }"
+    "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }";
 const char* const kCheckStyle =
     "QCheckBox { background: transparent; }"
     "QCheckBox::indicator { width: 13px; height: 13px; border: 1px solid #0c0e10; border-radius: 2px;"
@@ -140,6 +146,11 @@ void frmMain::buildControls()
     Label2 = makeText("Label2", layout::kLengthCaption, kReadoutStyle);
     lblFileName = makeText("lblFileName", layout::kNameValue, kReadoutStyle);
     lblFileSize = makeText("lblFileSize", layout::kLengthValue, kReadoutStyle);
+    HScroll1 = new QScrollBar(Qt::Horizontal, this);
+    HScroll1->setObjectName(QStringLiteral("HScroll1"));
+    HScroll1->setGeometry(layout::kSeekBar);
+    HScroll1->setStyleSheet(QLatin1String(kSeekStyle));
+    HScroll1->setRange(0, 0);
 
     auto makeCommand = [this](const char* name) {
         auto* button = new QPushButton(this);

@@ -17,6 +17,7 @@ class QListWidget;
 class QMenu;
 class QAction;
 class QPushButton;
+class QScrollBar;
 
 namespace qlnrec::core {
 class Strings;
@@ -53,6 +54,7 @@ public:
     QLabel* Label2 = nullptr; // "Length:"
     QLabel* lblFileName = nullptr;
     QLabel* lblFileSize = nullptr;
+    QScrollBar* HScroll1 = nullptr; // the player's position in whole seconds
 
     // The status list's pop-up menu (a right button press on lstStatus).
     QMenu* mmuLog = nullptr;

@@ -26,10 +26,11 @@ inline constexpr QRect kMinimiseKey{600, 22, 26, 16};
 
 // The read-out of the selected recording, and the player keys below it.
 inline constexpr QRect kReadout{346, 404, 210, 40};
-inline constexpr QRect kNameCaption{352, 407, 50, 16};
-inline constexpr QRect kNameValue{402, 407, 150, 16};
-inline constexpr QRect kLengthCaption{352, 424, 50, 16};
-inline constexpr QRect kLengthValue{402, 424, 150, 16};
+inline constexpr QRect kNameCaption{352, 405, 50, 15};
+inline constexpr QRect kNameValue{402, 405, 150, 15};
+inline constexpr QRect kLengthCaption{352, 419, 50, 15};
+inline constexpr QRect kLengthValue{402, 419, 150, 15};
+inline constexpr QRect kSeekBar{352, 435, 200, 7};
 inline constexpr QRect kDeck{350, 449, 180, 34};
 inline constexpr QRect kPlayKey{358, 453, 50, 26};
 inline constexpr QRect kStopKey{415, 453, 50, 26};
