@@ -102,6 +102,7 @@ Program::~Program()
     delete recordingListsBinder_.data();
     delete playerBinder_.data();
     delete blackListAdd_.data();
+    delete phoneBookAdd_.data();
 }
 
 void Program::bindRoles()
@@ -479,6 +480,27 @@ void Program::addCallerToBlackList(QWidget* owner, const QString& statusLine)
             form->setAttribute(Qt::WA_DeleteOnClose);
             form->Text2->setText(number);
             blackListAdd_ = form;
+            platform_.modal.showModeless(*form);
+        });
+}
+
+void Program::addCallerToPhoneBook(QWidget* owner, const QString& statusLine)
+{
+    records::StatusListMenu(statusLog_, platform_.dialogs)
+        .addToPhoneBook(statusLine, [this, owner](const QString& number) {
+            delete phoneBookAdd_.data();
+            // The entry joins the dial window's lists (loaded hidden when the window is not open),
+            // so a later delete or save there keeps it.
+            loadDialWindow();
+            auto* form = new ui::frmPBAdd(dialer_.lists(), strings_, platform_.dialogs, platform_.modal,
+                                          owner, number);
+            form->setAttribute(Qt::WA_DeleteOnClose);
+            // Caller ID names the caller from the next call on, not only after the dial window's Exit.
+            QObject::connect(form, &ui::frmPBAdd::entryAdded, form, [this] {
+                phoneBookTable_.load(phoneBookFile_);
+                dialer_.listsChanged();
+            });
+            phoneBookAdd_ = form;
             platform_.modal.showModeless(*form);
         });
 }

@@ -173,6 +173,7 @@ public:
     void openVolumeControl() override;
     void printStatusLog() override;
     void addCallerToBlackList(QWidget* owner, const QString& statusLine) override;
+    void addCallerToPhoneBook(QWidget* owner, const QString& statusLine) override;
 
     // The dialogs the setup dialog opens.
     SetupDialogOpeners setupOpeners();
@@ -238,6 +239,7 @@ private:
     std::optional<records::RecordingLists> recordingLists_;
     QPointer<QObject> recordingListsBinder_; // lives with the main window's lists
     QPointer<QDialog> blackListAdd_;         // frmPBAdd1 from the status list; not modal
+    QPointer<QDialog> phoneBookAdd_;         // frmPBAdd from the status list; not modal
     std::optional<records::ListPlayer> listPlayer_;
     QPointer<QObject> playerBinder_; // lives with the main window's player controls
     Lifecycle lifecycle_;

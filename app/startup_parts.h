@@ -63,6 +63,8 @@ public:
     // The status list's pop-up menu: mmuPrintLog, and mmuAddToBlack on the selected line.
     virtual void printStatusLog() {}
     virtual void addCallerToBlackList(QWidget* /*owner*/, const QString& /*statusLine*/) {}
+    // mmuAddPB: the phone book's add form with the caller of the selected line.
+    virtual void addCallerToPhoneBook(QWidget* /*owner*/, const QString& /*statusLine*/) {}
 };
 
 } // namespace qlnrec::app

@@ -44,10 +44,21 @@ bool StatusListMenu::printLog(const QString& pdfPathForTests)
 void StatusListMenu::addToBlackList(const QString& selectedLine,
                                     const std::function<void(const QString& number)>& open)
 {
+    addCaller(selectedLine, QStringLiteral("Add Caller ID To Black List"), open);
+}
+
+void StatusListMenu::addToPhoneBook(const QString& selectedLine,
+                                    const std::function<void(const QString& number)>& open)
+{
+    addCaller(selectedLine, QStringLiteral("Add Caller ID To Phonebook"), open);
+}
+
+void StatusListMenu::addCaller(const QString& selectedLine, const QString& refusalTitle,
+                               const std::function<void(const QString& number)>& open)
+{
     const QString number = callerNumberOf(selectedLine);
     if (number.isEmpty()) {
-        dialogs_.messageBox(QStringLiteral("Plese select a Caller ID entry"),
-                            QStringLiteral("Add Caller ID To Black List"),
+        dialogs_.messageBox(QStringLiteral("Plese select a Caller ID entry"), refusalTitle,
                             platform::MessageIcon::Information);
         return;
     }

@@ -30,8 +30,13 @@ public:
     // mmuAddToBlack: opens the add form with the caller's number of the selected line; a line
     // without one gets "Plese select a Caller ID entry" and nothing opens.
     void addToBlackList(const QString& selectedLine, const std::function<void(const QString& number)>& open);
+    // mmuAddPB: the same for the phone book's add form.
+    void addToPhoneBook(const QString& selectedLine, const std::function<void(const QString& number)>& open);
 
 private:
+    void addCaller(const QString& selectedLine, const QString& refusalTitle,
+                   const std::function<void(const QString& number)>& open);
+
     StatusLog& log_;
     platform::DialogService& dialogs_;
 };

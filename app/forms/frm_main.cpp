@@ -258,6 +258,10 @@ void frmMain::buildStatusMenu()
     connect(mmuPrintLog, &QAction::triggered, this, [&commands] { commands.printStatusLog(); });
     connect(mmuAddToBlack, &QAction::triggered, this,
             [this, &commands] { commands.addCallerToBlackList(this, selectedStatusLine()); });
+    mmuAddPB = mmuLog->addAction(QStringLiteral("Add To PhoneBook"));
+    mmuAddPB->setObjectName(QStringLiteral("mmuAddPB"));
+    connect(mmuAddPB, &QAction::triggered, this,
+            [this, &commands] { commands.addCallerToPhoneBook(this, selectedStatusLine()); });
     lstStatus->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lstStatus, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { mmuLog->popup(lstStatus->viewport()->mapToGlobal(pos)); });

@@ -60,6 +60,7 @@ public:
     QMenu* mmuLog = nullptr;
     QAction* mmuPrintLog = nullptr;
     QAction* mmuAddToBlack = nullptr;
+    QAction* mmuAddPB = nullptr;
     // The selected line of lstStatus; empty when none is selected.
     QString selectedStatusLine() const;
 
