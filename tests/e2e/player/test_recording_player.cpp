@@ -218,10 +218,10 @@ void shoot(int languageOffset, const QString& fileName)
         GTEST_SKIP() << "QLNREC_SCREENSHOT_DIR is not set";
     }
     PlayerRig rig(languageOffset);
-    rig.add(QStringLiteral("M~L 1~2026-02-27~16-42-10~5550199 Bob Lee.wav"), 31);
+    rig.add(QStringLiteral("M~L 1~2026-02-27~16-42-10~5550199 Bob Lee.wav"), 187.2);
     rig.add(kTs, 10.5, test::PlayerFormat::TrueSpeech);
-    rig.add(kPcm, 187.2);
-    rig.lists->clickUnread(1);
+    rig.add(kPcm, 31);
+    rig.lists->clickRecent(0);
     press(rig.window()->lblPlay);
     rig.run(62000);
     rig.window()->show();
