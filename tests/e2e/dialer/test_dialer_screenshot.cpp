@@ -42,13 +42,13 @@ void shoot(int languageOffset, const QString& suffix)
     phonebook::Dialer& dialer =
         loadDialer(rig, {{"SMITH JOHN", "5551234"}, {"DOE JANE", "5550000"}, {"MILLER ANN", "*72 5550199"}});
     dialer.select(1);
-    save(rig.program->loadDialWindow(), folder, QStringLiteral("dial-out-") + suffix);
+    save(rig.program->loadDialWindow(), folder, QStringLiteral("frmdialout-") + suffix);
     phonebook::DialRecords& records = rig.program->dialRecords();
     records.recordCallMade(QStringLiteral("5550000"));
     records.recordCallMade(QStringLiteral("*72 5550199"));
     records.pushReceivedNumber(QStringLiteral("5551234"));
     ui::frmDialRecords form(records, rig.strings);
-    save(form, folder, QStringLiteral("dial-records-") + suffix);
+    save(form, folder, QStringLiteral("frmdialrecords-") + suffix);
 }
 
 TEST(DialerScreenshot, English)
