@@ -15,12 +15,13 @@ namespace {
 
 const QString kAddTitle = QStringLiteral("Public Telemarketing List");
 
-// Digits of a telephone number as lists print them: "555-1234", "(800) 555 0100", "-123".
+// Digits of a telephone number as lists print them: "555-1234", "(800) 555 0100", "+1 800.555.0100",
+// "-123" (a public-list entry as this list exports it).
 // Empty when the line holds anything else or more digits than a double keeps exactly.
 QString numberDigits(const QString& line)
 {
     QString digits = line;
-    digits.remove(QRegularExpression(QStringLiteral("[\\s()\\-]")));
+    digits.remove(QRegularExpression(QStringLiteral("[\\s()+.\\-]")));
     static const QRegularExpression allDigits(QStringLiteral("^[0-9]{1,15}$"));
     return allDigits.match(digits).hasMatch() ? digits : QString();
 }

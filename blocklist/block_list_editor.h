@@ -30,7 +30,7 @@ public:
     // Anything refused is said in a box and nothing is written.
     AddOutcome add(const QString& text);
 
-    // Reads a text file of numbers, one a line (blanks, dashes and brackets between digits are
+    // Reads a text file of numbers, one a line (blanks, dashes, dots, brackets and a plus sign are
     // allowed; other lines are skipped), and stores each as a public-list entry behind the
     // existing ones. Returns how many numbers were taken; says the count in a box.
     int importPublicList(const QString& path);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace qlnrec::records {
 
@@ -14,25 +15,34 @@ namespace {
 // Enough lines to recognise a file's code page without reading a whole year's log twice.
 constexpr qsizetype kLinesToJudge = 400;
 
-bool isUtf8(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    return !utf8.hasError();
-}
+// One decoder of a code page, made once and reset for every line (making one per line costs more
+// than the decoding). A legacy page that puts a replacement character in place of bytes it cannot
+// map has not read the line; UTF-8 text may hold that character itself.
+class PageDecoder {
+public:
+    explicit PageDecoder(const QByteArray& encoding)
+        : decoder_(encoding.constData(), QStringDecoder::Flag::Stateless),
+          replacementIsFailure_(encoding != QByteArrayLiteral("UTF-8"))
+    {
+    }
 
-std::optional<QString> decodeIn(const QByteArray& encoding, const QByteArray& bytes)
-{
-    QStringDecoder decoder(encoding.constData(), QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid()) {
-        return std::nullopt;
+    std::optional<QString> decode(const QByteArray& bytes)
+    {
+        if (!decoder_.isValid()) {
+            return std::nullopt;
+        }
+        decoder_.resetState();
+        QString text = decoder_.decode(bytes);
+        if (decoder_.hasError() || (replacementIsFailure_ && text.contains(QChar::ReplacementCharacter))) {
+            return std::nullopt;
+        }
+        return text;
     }
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError() || text.contains(QChar::ReplacementCharacter)) {
-        return std::nullopt;
-    }
-    return text;
-}
+
+private:
+    QStringDecoder decoder_;
+    bool replacementIsFailure_;
+};
 
 // The program's own texts that differ between code pages (those beyond ASCII).
 const QStringList& statusTexts()
@@ -58,11 +68,11 @@ const QStringList& statusTexts()
 
 // How many of the program's texts the lines hold in this code page; nullopt when a line cannot be
 // read in it at all.
-std::optional<int> score(const QByteArray& encoding, const QList<QByteArray>& legacyLines)
+std::optional<int> score(PageDecoder& page, const QList<QByteArray>& legacyLines)
 {
     int found = 0;
     for (qsizetype i = 0; i < std::min(legacyLines.size(), kLinesToJudge); ++i) {
-        const std::optional<QString> text = decodeIn(encoding, legacyLines[i]);
+        const std::optional<QString> text = page.decode(legacyLines[i]);
         if (!text) {
             return std::nullopt;
         }
@@ -87,35 +97,42 @@ LogTextDecoder::LogTextDecoder(QByteArray preferred)
 
 QStringList LogTextDecoder::decode(const QList<QByteArray>& lines) const
 {
-    QList<QByteArray> legacyLines;
-    for (const QByteArray& line : lines) {
-        if (!isUtf8(line)) {
-            legacyLines << line;
-        }
-    }
-    QByteArray chosen = candidates_.front();
-    int best = -1;
-    if (!legacyLines.isEmpty()) {
-        for (const QByteArray& candidate : candidates_) {
-            const std::optional<int> found = score(candidate, legacyLines);
-            if (found && *found > best) {
-                best = *found;
-                chosen = candidate;
-            }
-        }
-    }
     QStringList texts;
     texts.reserve(lines.size());
+    QList<qsizetype> legacyRows;
+    QList<QByteArray> legacyLines;
+    PageDecoder utf8("UTF-8");
     for (const QByteArray& line : lines) {
-        if (isUtf8(line)) {
-            texts << QString::fromUtf8(line);
-            continue;
+        std::optional<QString> text = utf8.decode(line);
+        if (!text) {
+            legacyRows << texts.size();
+            legacyLines << line;
         }
-        std::optional<QString> text = decodeIn(chosen, line);
-        for (qsizetype i = 0; !text && i < candidates_.size(); ++i) {
-            text = decodeIn(candidates_[i], line);
+        texts << text.value_or(QString());
+    }
+    if (legacyLines.isEmpty()) {
+        return texts;
+    }
+    std::vector<PageDecoder> pages;
+    for (const QByteArray& candidate : candidates_) {
+        pages.emplace_back(candidate);
+    }
+    std::size_t chosen = 0;
+    int best = -1;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const std::optional<int> found = score(pages[i], legacyLines);
+        if (found && *found > best) {
+            best = *found;
+            chosen = i;
         }
-        texts << text.value_or(QString::fromLatin1(line));
+    }
+    for (qsizetype k = 0; k < legacyRows.size(); ++k) {
+        const QByteArray& line = legacyLines[k];
+        std::optional<QString> text = pages[chosen].decode(line);
+        for (std::size_t i = 0; !text && i < pages.size(); ++i) {
+            text = pages[i].decode(line);
+        }
+        texts[legacyRows[k]] = text.value_or(QString::fromLatin1(line));
     }
     return texts;
 }

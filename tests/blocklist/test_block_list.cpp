@@ -141,18 +141,19 @@ open(sys.argv[1], 'wb').write(struct.pack('<4d', 111, 222, -900, 333))
     EXPECT_EQ(python(unpack), QStringLiteral("(333.0, 111.0, -900.0, 555.0, -77.0)"));
 
     // A public list as text: one number a line, as people print them; other lines are skipped.
-    writeFile(home.path(QStringLiteral("dnc.txt")), "555-0100\r\n(800) 555 0199\r\nhello\r\n0\r\n\r\n-123\n");
+    writeFile(home.path(QStringLiteral("dnc.txt")),
+              "555-0100\r\n+1 (800) 555.0199\r\nhello\r\n0\r\n\r\n-123\n");
     dialogs.clear();
     EXPECT_EQ(editor.importPublicList(home.path(QStringLiteral("dnc.txt"))), 3);
     EXPECT_EQ(dialogs.messages().back().text, Editor::importedMessage(3, 2));
     EXPECT_EQ(python(unpack),
-              QStringLiteral("(555.0, 111.0, 333.0, -900.0, -77.0, -5550100.0, -8005550199.0, -123.0)"));
-    EXPECT_TRUE(list.contains(QStringLiteral("8005550199")));
+              QStringLiteral("(555.0, 111.0, 333.0, -900.0, -77.0, -5550100.0, -18005550199.0, -123.0)"));
+    EXPECT_TRUE(list.contains(QStringLiteral("18005550199")));
 
     ASSERT_TRUE(editor.exportPublicList(home.path(QStringLiteral("out.txt"))));
     QFile out(home.path(QStringLiteral("out.txt")));
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    EXPECT_EQ(out.readAll(), QByteArray("-900\r\n-77\r\n-5550100\r\n-8005550199\r\n-123\r\n"));
+    EXPECT_EQ(out.readAll(), QByteArray("-900\r\n-77\r\n-5550100\r\n-18005550199\r\n-123\r\n"));
     // What was exported comes back in as the same public-list numbers.
     EXPECT_EQ(editor.importPublicList(home.path(QStringLiteral("out.txt"))), 5);
     EXPECT_EQ(list.count(), 13);
