@@ -12,13 +12,13 @@
 #include "platform/telephony/line_provider.h"
 #include "records/status_list_menu.h"
 #include "ui/audio/prompt_recorder_dialog.h"
+#include "ui/blocklist/frm_blackpub.h"
+#include "ui/blocklist/frm_pb_add1.h"
 #include "ui/phonebook/frm_book_result.h"
 #include "ui/phonebook/frm_dial_out.h"
 #include "ui/phonebook/frm_dial_records.h"
 #include "ui/phonebook/frm_pb_add.h"
 #include "ui/phonebook/frm_pb_edit.h"
-#include "ui/blocklist/frm_blackpub.h"
-#include "ui/blocklist/frm_pb_add1.h"
 #include "ui/records/frm_view_log.h"
 #include "ui/records/player_binder.h"
 #include "ui/records/recordings_lists_binder.h"
@@ -98,11 +98,11 @@ Program::Program(const ProgramPlatform& platform)
 
 Program::~Program()
 {
-    delete dialWindow_.data();
     delete recordingListsBinder_.data();
     delete playerBinder_.data();
     delete blackListAdd_.data();
     delete phoneBookAdd_.data();
+    delete dialWindow_.data();
 }
 
 void Program::bindRoles()
