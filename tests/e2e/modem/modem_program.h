@@ -128,7 +128,7 @@ private:
     }
 };
 
-// A test name from a modem spec ("usr,format=ulaw" gives "usr_format_ulaw").
+// A test name from a modem argument ("usr,format=ulaw" gives "usr_format_ulaw").
 inline std::string modemTestName(const ::testing::TestParamInfo<QString>& info)
 {
     QString name = info.param;
