@@ -2,8 +2,6 @@
 
 #include "platform/core/text_helpers.h"
 
-#include <QStringDecoder>
-
 namespace qlnrec::phonebook {
 
 namespace {
@@ -19,11 +17,6 @@ QString quotedIfNeeded(const QString& field)
     QString doubled = field;
     doubled.replace(kQuote, QStringLiteral("\"\""));
     return kQuote + doubled + kQuote;
-}
-
-QString decodeLine(const QByteArray& bytes, const QByteArray& legacyEncoding)
-{
-    return platform::decodeUtf8OrLegacy(bytes, legacyEncoding);
 }
 
 } // namespace
@@ -76,7 +69,7 @@ std::vector<PhoneBookEntry> parseCsv(const QByteArray& bytes, const QByteArray& 
         if (raw.isEmpty()) {
             continue;
         }
-        const QStringList fields = splitCsvLine(decodeLine(raw, legacyEncoding));
+        const QStringList fields = splitCsvLine(platform::decodeUtf8OrLegacy(raw, legacyEncoding));
         entries.push_back(makeEntry(fields.value(0), fields.value(1)));
     }
     return entries;

@@ -17,13 +17,6 @@ namespace {
 constexpr double kRolloverFrom = 1.0 / 86400.0;
 constexpr double kRolloverUntil = 0.0010416666666666667;
 
-// A status line is one line of the day file: a line break or other control character inside the
-// text (a caller name, for instance) would split it, so each becomes a blank.
-QString oneLine(const QString& text)
-{
-    return platform::blankControls(text);
-}
-
 } // namespace
 
 StatusLog::StatusLog(platform::EventService& events, QString programFolder)
@@ -102,7 +95,10 @@ void StatusLog::appendToList(const QStringList& newLines)
 
 QString StatusLog::stamped(const QString& text) const
 {
-    return oneLine(text) + QLatin1Char(' ') + platform::timeOfDayText(events_.currentDateTime().time());
+    // A status line is one line of the day file: a line break or other control character inside
+    // the text (a caller name, for instance) would split it, so each becomes a blank.
+    return platform::blankControls(text) + QLatin1Char(' ') +
+           platform::timeOfDayText(events_.currentDateTime().time());
 }
 
 QString StatusLog::addStampedLine(const QString& text)

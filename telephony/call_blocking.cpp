@@ -19,7 +19,7 @@ bool CallBlocking::decide(int line)
         statusLog.addStatusLine(QStringLiteral("UNKNOWN Caller [Blocked]"));
         return true;
     }
-    slot.blocked = lines_.roles().blockList->contains(state.callerNumber.trimmed()) ? -1 : 0;
+    slot.blocked = lines_.roles().blockList->contains(state.callerNumber) ? -1 : 0;
     if (slot.blocked != -1) {
         return false;
     }
