@@ -11,6 +11,7 @@
 #include "platform/telephony/line_platform.h"
 #include "platform/telephony/line_provider.h"
 #include "records/status_list_menu.h"
+#include "tools/mail_recording.h"
 #include "ui/audio/prompt_recorder_dialog.h"
 #include "ui/blocklist/frm_blackpub.h"
 #include "ui/blocklist/frm_pb_add1.h"
@@ -356,6 +357,9 @@ void Program::loadRecordingLists()
     listPlayer_.reset();
     recordingLists_.emplace(config_, platform_.dialogs, state_.recordingsFolder);
     listPlayer_.emplace(platform_.events, *recordingLists_, player_);
+    recordingLists_->mailTo = [this](const QString& name) {
+        tools::mailRecording(state_.recordingsFolder, name, platform_.shell, platform_.dialogs);
+    };
     if (frmMain* window = mainWindow()) {
         recordingListsBinder_ = new records::RecordingListsBinder(
             *recordingLists_, window->lstLastTen, window->lstUnread, window->lblFileName, window);

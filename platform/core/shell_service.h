@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace qlnrec::platform {
 
 // A mail handed to the user's mail program with its compose window shown. The user types the
@@ -18,8 +20,9 @@ struct MailRequest {
     bool receiptRequested = false;
 };
 
-// Results of sendMail, as the mail interface the program was written for numbers them.
-enum MailResult : int { kMailSuccess = 0, kMailUserAbort = 1, kMailFailure = 2 };
+// Results of sendMail, as the mail interface the program was written for numbers them. A mail
+// program that failed otherwise reports its own non-zero exit status.
+enum MailResult : int { kMailNoHandOver = -1, kMailSuccess = 0, kMailUserAbort = 1, kMailFailure = 2 };
 
 class ShellService {
 public:
@@ -38,8 +41,10 @@ public:
     // the default printer, or to a PDF file when pdfPath is given. False when there is no
     // printer or the job cannot be started.
     virtual bool printLines(const QStringList& lines, const QString& pdfPath = {}) = 0;
-    // Opens the mail program's compose window; returns a MailResult code.
-    virtual int sendMail(const MailRequest& mail) = 0;
+    // Opens the mail program's compose window without waiting for it on the caller's thread;
+    // done gets a MailResult code, or the hand-over's exit status when it failed, once the
+    // hand-over has ended.
+    virtual void sendMail(const MailRequest& mail, std::function<void(int result)> done) = 0;
 };
 
 } // namespace qlnrec::platform

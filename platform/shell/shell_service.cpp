@@ -187,11 +187,12 @@ bool DesktopShellService::printLines(const QStringList& lines, const QString& pd
     return printLinesTo(lines, pdfPath);
 }
 
-int DesktopShellService::sendMail(const MailRequest& mail)
+void DesktopShellService::sendMail(const MailRequest& mail, std::function<void(int result)> done)
 {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
     if (tool.isEmpty()) {
-        return kMailFailure;
+        done(kMailNoHandOver);
+        return;
     }
     QStringList args{QStringLiteral("--utf8"), QStringLiteral("--subject"), mail.subject};
     if (!mail.attachmentPath.isEmpty()) {
@@ -199,20 +200,26 @@ int DesktopShellService::sendMail(const MailRequest& mail)
     }
     // The placeholder address is given as-is; the user replaces it in the compose window.
     args << (mail.recipientAddress.isEmpty() ? QStringLiteral("@") : mail.recipientAddress);
-    // xdg-email usually returns as soon as the compose window is up; a mail program that keeps
-    // it attached is left running on its own rather than blocking the program.
+    // The hand-over may take as long as the mail program keeps it; the program goes on meanwhile
+    // (calls keep being answered) and hears the outcome when it ends.
     auto* process = new QProcess;
-    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, done](int exitCode, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (status != QProcess::NormalExit) {
+                             done(kMailFailure);
+                         } else {
+                             done(exitCode == 0 ? kMailSuccess : exitCode);
+                         }
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, done](QProcess::ProcessError error) {
+                         if (error == QProcess::FailedToStart) {
+                             process->deleteLater();
+                             done(kMailFailure);
+                         }
+                     });
     process->start(tool, args);
-    if (!process->waitForStarted()) {
-        delete process;
-        return kMailFailure;
-    }
-    if (!process->waitForFinished(15000)) {
-        return kMailSuccess;
-    }
-    const bool ok = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
-    return ok ? kMailSuccess : kMailFailure;
 }
 
 // ---- RecordingShellService ----
@@ -259,11 +266,11 @@ bool RecordingShellService::printLines(const QStringList& lines, const QString& 
     return ok;
 }
 
-int RecordingShellService::sendMail(const MailRequest& mail)
+void RecordingShellService::sendMail(const MailRequest& mail, std::function<void(int result)> done)
 {
     requests_.push_back({QStringLiteral("mail"), mail.subject, {mail.attachmentPath}});
     mails_.push_back(mail);
-    return mailResult;
+    done(mailResult);
 }
 
 void RecordingShellService::clear()

@@ -17,7 +17,7 @@ public:
     bool startProgram(const QString& program, const QStringList& arguments = {}) override;
     bool setAutoStart(bool on, const QString& programPath) override;
     bool printLines(const QStringList& lines, const QString& pdfPath = {}) override;
-    int sendMail(const MailRequest& mail) override;
+    void sendMail(const MailRequest& mail, std::function<void(int result)> done) override;
 };
 
 // Test backend: records every request. setAutoStart and printLines do the real work (they only
@@ -36,7 +36,7 @@ public:
     bool startProgram(const QString& program, const QStringList& arguments = {}) override;
     bool setAutoStart(bool on, const QString& programPath) override;
     bool printLines(const QStringList& lines, const QString& pdfPath = {}) override;
-    int sendMail(const MailRequest& mail) override;
+    void sendMail(const MailRequest& mail, std::function<void(int result)> done) override;
 
     const std::vector<Request>& requests() const { return requests_; }
     const std::vector<QStringList>& printedJobs() const { return printedJobs_; }

@@ -1,6 +1,8 @@
 #include "platform/shell/shell_service.h"
 #include "tests/support/temp_home.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 
@@ -41,6 +43,18 @@ private:
     QString argsFile_;
 };
 
+// Hands the mail over and waits (bounded) for the hand-over to end.
+int sendAndWait(DesktopShellService& shell, const MailRequest& mail)
+{
+    int result = -100;
+    shell.sendMail(mail, [&](int code) { result = code; });
+    QDeadlineTimer deadline(30000);
+    while (result == -100 && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return result;
+}
+
 } // namespace
 
 TEST(SendMail, HandsSubjectAttachmentAndPlaceholderToTheMailProgramUnchanged)
@@ -53,20 +67,32 @@ TEST(SendMail, HandsSubjectAttachmentAndPlaceholderToTheMailProgramUnchanged)
     mail.attachmentPath = home.path(QStringLiteral("rec dir/") + mail.subject);
     mail.attachmentName = mail.subject;
     DesktopShellService shell;
-    EXPECT_EQ(shell.sendMail(mail), qlnrec::platform::kMailSuccess);
+    EXPECT_EQ(sendAndWait(shell, mail), qlnrec::platform::kMailSuccess);
     EXPECT_EQ(tool.arguments(),
               (QStringList{QStringLiteral("--utf8"), QStringLiteral("--subject"), mail.subject,
                            QStringLiteral("--attach"), mail.attachmentPath, QStringLiteral("@")}));
 }
 
-TEST(SendMail, AMailProgramThatFailsIsReportedAsNotSent)
+TEST(SendMail, AMailProgramThatFailsIsReportedWithItsExitStatus)
 {
     TempHome home;
     FakeMailTool tool(home, 3);
     MailRequest mail;
     mail.subject = QStringLiteral("x.wav");
     DesktopShellService shell;
-    EXPECT_EQ(shell.sendMail(mail), qlnrec::platform::kMailFailure);
+    EXPECT_EQ(sendAndWait(shell, mail), 3);
     // Without an attachment no --attach is passed.
     EXPECT_FALSE(tool.arguments().contains(QStringLiteral("--attach")));
+}
+
+TEST(SendMail, NoHandOverInstalledIsToldApart)
+{
+    const QByteArray oldPath = qgetenv("PATH");
+    TempHome home;
+    qputenv("PATH", home.path(QStringLiteral("empty")).toUtf8());
+    DesktopShellService shell;
+    MailRequest mail;
+    mail.subject = QStringLiteral("x.wav");
+    EXPECT_EQ(sendAndWait(shell, mail), qlnrec::platform::kMailNoHandOver);
+    qputenv("PATH", oldPath);
 }
