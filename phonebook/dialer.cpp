@@ -211,7 +211,9 @@ bool Dialer::dial()
         setNumber(lists_.at(selected_).telephone.trimmed());
     }
     const QString number = number_.trimmed();
-    const QString dialString = prefixChecked_ ? prefix_.trimmed() + number : number;
+    // Joining a call dialled on the telephone set dials nothing, so no prefix either.
+    const bool join = platform::isJoinCallAddress(number.toLatin1());
+    const QString dialString = prefixChecked_ && !join ? prefix_.trimmed() + number : number;
     const int line = line_;
     // The line's caller part is left alone when the request fails: the line may be recording
     // another call whose file name it is.

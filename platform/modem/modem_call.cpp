@@ -166,9 +166,7 @@ void ModemCall::answer(std::uint32_t id, LineCompletion done)
             return;
         }
         setPending(done);
-        const VoiceSettings& s = setup_.settings();
-        const QByteArray line =
-            s.hashCommands ? QByteArray("ATA") : "AT+VLS=" + QByteArray::number(s.lineLabel);
+        const QByteArray line = pickUpCommand();
         commander_.cmd(line, std::max<std::uint32_t>(options_.commandTimeoutMs, 10000),
                        [this, id, line](const ModemReply& r) {
                            if (id != callId_ || phase_ != Phase::Answering) {
@@ -283,6 +281,12 @@ void ModemCall::onHook(std::function<void()> then)
 
 // ---------------------------------------------------------------------------- dialling
 
+QByteArray ModemCall::pickUpCommand() const
+{
+    const VoiceSettings& s = setup_.settings();
+    return s.hashCommands ? QByteArray("ATA") : "AT+VLS=" + QByteArray::number(s.lineLabel);
+}
+
 void ModemCall::dial(const QByteArray& address, std::uint32_t* idOut, LineCompletion done)
 {
     if (!usable()) {
@@ -293,8 +297,9 @@ void ModemCall::dial(const QByteArray& address, std::uint32_t* idOut, LineComple
         done(LINEERR_CALLUNAVAIL);
         return;
     }
-    const QByteArray number = sanitizeDialString(address);
-    if (number.isEmpty()) {
+    const bool join = isJoinCallAddress(address);
+    const QByteArray number = join ? QByteArray() : sanitizeDialString(address);
+    if (number.isEmpty() && !join) {
         done(LINEERR_INVALADDRESS);
         return;
     }
@@ -309,9 +314,28 @@ void ModemCall::dial(const QByteArray& address, std::uint32_t* idOut, LineComple
     done(0);
     emitState(DeviceCallState::Dialing);
     const std::uint32_t id = callId_;
-    commander_.enqueue([this, id, number] {
+    commander_.enqueue([this, id, number, join] {
         if (line_.failed() || id != callId_ || phase_ != Phase::Dialing) {
             commander_.opDone();
+            return;
+        }
+        if (join) {
+            // The call was dialled on the telephone set: pick the line up as for answering, and
+            // dial nothing.
+            commander_.cmd(pickUpCommand(), std::max<std::uint32_t>(options_.commandTimeoutMs, 10000),
+                           [this, id](const ModemReply& r) {
+                               if (id != callId_ || phase_ != Phase::Dialing) {
+                                   commander_.opDone();
+                                   return;
+                               }
+                               if (r.accepted()) {
+                                   dialled(id, r);
+                                   return;
+                               }
+                               phase_ = Phase::Disconnected;
+                               emitState(DeviceCallState::Disconnected, HangUpNotice::Rejected);
+                               commander_.opDone();
+                           });
             return;
         }
         emitState(DeviceCallState::Proceeding);

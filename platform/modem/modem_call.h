@@ -85,6 +85,8 @@ private:
     void onFailedIdle();
     void onHook(std::function<void()> then);
     void dialled(std::uint32_t id, const ModemReply& r);
+    // Takes the line off hook in voice mode (answering, or joining a call in progress).
+    QByteArray pickUpCommand() const;
     std::int32_t generate(std::uint32_t id, QList<QByteArray> commands, std::uint32_t totalMs);
     void runToneCommands(const QList<QByteArray>& commands, int index, std::uint32_t timeoutMs,
                          std::function<void(bool ok)> then);

@@ -27,6 +27,14 @@ struct LineDeviceCaps {
     std::uint32_t defaultDigitDurationMs = 100;
 };
 
+// Dialling this address alone dials nothing: the device goes off hook on a call already in
+// progress (picked up and dialled on a telephone set on the same line) and reports it connected
+// at once, so the program can record it.
+inline bool isJoinCallAddress(const QByteArray& address)
+{
+    return address == "O" || address == "o";
+}
+
 // One caller-ID field as the line delivered it.
 struct CallerIdField {
     enum class Kind { Absent, Present, Private, Unavailable };

@@ -1106,7 +1106,8 @@ LONG TelephonyService::lineMakeCall(HLINE hLine, HCALL* lphCall, const char* lps
     }
     (void)countryCode;
     const QByteArray address = cString(lpszDestAddress).trimmed();
-    if (address.isEmpty() || address.size() > 256 || !validDialString(address)) {
+    if (address.isEmpty() || address.size() > 256 ||
+        !(validDialString(address) || isJoinCallAddress(address))) {
         return LINEERR_INVALADDRESS;
     }
     for (const auto& [handle, c] : impl_->calls) {

@@ -929,6 +929,22 @@ void SimLine::dial(const QByteArray& address, std::uint32_t* callId, LineComplet
         return;
     }
     impl_->startCall(false);
+    if (isJoinCallAddress(address)) {
+        // The call was dialled on the telephone set: nothing to dial, connected at once.
+        {
+            std::lock_guard lock(impl_->mutex);
+            impl_->offHook = true;
+            impl_->logLocked(
+                QStringLiteral("off hook (joins the call in progress %1)").arg(impl_->callNumber));
+        }
+        if (callId) {
+            *callId = impl_->call->id;
+        }
+        done(0);
+        impl_->emitState(DeviceCallState::Dialing);
+        impl_->emitState(DeviceCallState::Connected);
+        return;
+    }
     impl_->dialledStrings.push_back(address);
     {
         std::lock_guard lock(impl_->mutex);

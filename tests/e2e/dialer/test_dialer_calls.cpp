@@ -86,6 +86,37 @@ TEST_P(DialledCall, IsRecordedAsOFromTheAnswerNamedByTheNumberAndTheFirstWordOfT
 INSTANTIATE_TEST_SUITE_P(LegalNotice, DialledCall, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Ticked" : "Clear"; });
 
+TEST(Dialer, AQuickDialFromTheTrayJoinsTheCallInProgressDialsNothingAndRecordsTheOtherParty)
+{
+    const QString speechFile = test::MadeAudio::speech(6);
+    if (speechFile.isEmpty()) {
+        GTEST_SKIP() << "espeak-ng or sox is not installed";
+    }
+    RecordingRig rig;
+    rig.openLines({0});
+    phonebook::Dialer& dialer = loadDialer(rig);
+    // A ticked prefix is not dialled in front of a call that is already dialled.
+    dialer.setPrefixChecked(true);
+    dialer.setPrefix("9,");
+    rig.program->quickDial(nullptr);
+    EXPECT_TRUE(dialer.calling());
+    ASSERT_TRUE(rig.runUntil([&] { return rig.slot(0).recordState == telephony::kAwaitingReply; }, 5000));
+    EXPECT_TRUE(rig.sim(0).offHook());
+    EXPECT_TRUE(rig.sim(0).dialled().empty());
+    ASSERT_TRUE(rig.sim(0).playFarEndWav(speechFile));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.slot(0).recordState == telephony::kRecording; }, 15000));
+    rig.run(7000);
+    rig.sim(0).hangUpFarEnd();
+    ASSERT_TRUE(rig.finishRecording(0));
+    ASSERT_EQ(rig.lists->recent().size(), 1);
+    const QString name = rig.lists->recent().first();
+    EXPECT_TRUE(QRegularExpression(R"(^O~L 0\d{4}-\d\d-\d\d~\d\d-\d\d-\d\d~O\.wav$)").match(name).hasMatch())
+        << name.toStdString();
+    const auto speech = test::MadeAudio::samples(speechFile);
+    const std::vector<std::int16_t> late(speech.begin() + 4 * kRate, speech.end());
+    EXPECT_GE(test::findSamples(test::pcmFileSamples(rig.recordingPath(name)), late), 0);
+}
+
 TEST(Dialer, BusyAndNoAnswerLeaveNoFileFreeTheWindowAndTheNextCallIsNotTakenForAnOutgoingOne)
 {
     RecordingRig rig;

@@ -1,6 +1,7 @@
 // An outgoing call placed from the dial window over a voice modem of every chipset family, in
 // virtual time: only digits and dial characters reach the modem's dial command, whatever was
-// typed; the called party's voice starts the "O" recording, which holds what they said.
+// typed; the called party's voice starts the "O" recording, which holds what they said. A quick
+// dial joins a call dialled on the telephone set without dialling.
 #include "tests/e2e/dialer/dialer_steps.h"
 #include "tests/e2e/modem/modem_program.h"
 
@@ -74,6 +75,22 @@ TEST_P(ModemDialling, OnlyDialCharactersReachTheModemAndTheAnsweredCallIsRecorde
     ASSERT_GT(said.size(), 4u * test::kModemRate);
     const std::vector<std::int16_t> later(said.begin() + 2 * test::kModemRate, said.end());
     EXPECT_GE(test::findSamples(test::pcmFileSamples(rig.recordingPath(name)), later), 0);
+
+    // A quick dial joins a call dialled on the telephone set: the modem picks the line up as for
+    // answering and dials nothing, and what the other party says is recorded.
+    const qsizetype beforeJoin = modem.commands().size();
+    dialer.quickDial();
+    ASSERT_TRUE(rig.runUntil([&] { return rig.slot(0).recordState == telephony::kAwaitingReply; }, 20000));
+    EXPECT_TRUE(modem.offHook());
+    EXPECT_TRUE(dialsAndInjections(modem, beforeJoin).isEmpty())
+        << dialsAndInjections(modem, beforeJoin).join(' ').toStdString();
+    ASSERT_TRUE(modem.queueFarEndWav(speechFile, &error)) << error.toStdString();
+    ASSERT_TRUE(rig.runUntil([&] { return rig.slot(0).recordState == telephony::kRecording; }, 15000));
+    ASSERT_TRUE(rig.runUntil([&] { return modem.farEndQueueEmpty(); }, 20000));
+    modem.farEndHangsUp();
+    ASSERT_TRUE(rig.finishRecording(0, 60000));
+    ASSERT_EQ(rig.lists->recent().size(), 2);
+    EXPECT_TRUE(rig.lists->recent().last().endsWith("~O.wav")) << rig.lists->recent().last().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFamily, ModemDialling, ::testing::ValuesIn(modemsim::familyNames()),
