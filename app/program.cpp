@@ -20,6 +20,7 @@
 #include "ui/phonebook/frm_dial_records.h"
 #include "ui/phonebook/frm_pb_add.h"
 #include "ui/phonebook/frm_pb_edit.h"
+#include "ui/records/frm_brows.h"
 #include "ui/records/frm_view_log.h"
 #include "ui/records/player_binder.h"
 #include "ui/records/recordings_lists_binder.h"
@@ -527,7 +528,17 @@ void Program::openHelp()
 
 void Program::browseWaveFiles(QWidget* owner)
 {
-    standIn(owner, strings_.loadText(1055));
+    // Both players play through the one media alias: the main window's player and its Play All
+    // stop before the browser's player takes it (closing the browser closes its player again).
+    if (listPlayer_) {
+        listPlayer_->timPlayAll.setEnabled(false);
+    }
+    player_.stop();
+    records::frmBrows form({platform_.events, mci_, platform_.dialogs, platform_.shell, strings_},
+                           records::WaveBrowser::startFolderFor(config_.get(core::keys::kSaveFile),
+                                                                platform_.programFolder),
+                           owner);
+    platform_.modal.run(form);
 }
 
 void Program::play()
