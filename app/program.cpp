@@ -2,6 +2,7 @@
 
 #include "app/forms/frm_main.h"
 #include "app/shutdown.h"
+#include "audio/default_prompts.h"
 #include "core/program_folders.h"
 #include "core/settings_table.h"
 #include "platform/core/dialog_service.h"
@@ -11,6 +12,7 @@
 #include "platform/telephony/line_platform.h"
 #include "platform/telephony/line_provider.h"
 #include "records/status_list_menu.h"
+#include "tools/backup_model.h"
 #include "tools/mail_recording.h"
 #include "ui/audio/prompt_recorder_dialog.h"
 #include "ui/blocklist/frm_blackpub.h"
@@ -25,8 +27,10 @@
 #include "ui/records/player_binder.h"
 #include "ui/records/recordings_lists_binder.h"
 #include "ui/telephony/frm_pop_call_id.h"
+#include "ui/tools/frm_backup.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -518,7 +522,12 @@ void Program::openLogViewer(QWidget* owner)
 
 void Program::openBackup(QWidget* owner)
 {
-    standIn(owner, strings_.loadText(1034));
+    if (!recordingLists_) {
+        return;
+    }
+    tools::BackupModel model(config_, strings_, platform_.dialogs, *recordingLists_, audio::promptFileNames());
+    ui::frmBackup form(model, strings_, QDir::homePath(), owner);
+    platform_.modal.run(form);
 }
 
 void Program::openHelp()
