@@ -76,9 +76,9 @@ QString WaveBrowser::searchPattern(const QString& text)
     return QLatin1Char('*') + text.trimmed() + QLatin1Char('*');
 }
 
-bool WaveBrowser::matchesPattern(const QString& fileName, const QString& pattern)
+// Only "*" and "?" are wildcards: brackets and dots in a typed text are matched as typed.
+QRegularExpression WaveBrowser::patternExpression(const QString& pattern)
 {
-    // Only "*" and "?" are wildcards: brackets and dots in a typed text are matched as typed.
     QString expression;
     for (const QChar c : pattern) {
         if (c == QLatin1Char('*')) {
@@ -89,10 +89,14 @@ bool WaveBrowser::matchesPattern(const QString& fileName, const QString& pattern
             expression += QRegularExpression::escape(QString(c));
         }
     }
-    const QRegularExpression re(QRegularExpression::anchoredPattern(expression),
-                                QRegularExpression::CaseInsensitiveOption |
-                                    QRegularExpression::DotMatchesEverythingOption);
-    return re.match(fileName).hasMatch();
+    return QRegularExpression(QRegularExpression::anchoredPattern(expression),
+                              QRegularExpression::CaseInsensitiveOption |
+                                  QRegularExpression::DotMatchesEverythingOption);
+}
+
+bool WaveBrowser::matchesPattern(const QString& fileName, const QString& pattern)
+{
+    return patternExpression(pattern).match(fileName).hasMatch();
 }
 
 QString WaveBrowser::joinPath(const QString& folder, const QString& name)
@@ -168,9 +172,10 @@ std::vector<WaveBrowser::FolderEntry> WaveBrowser::folderEntries() const
 void WaveBrowser::refreshFiles()
 {
     files_.clear();
+    const QRegularExpression expression = patternExpression(pattern_);
     const QStringList names = QDir(folder_).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : names) {
-        if (matchesPattern(name, pattern_)) {
+        if (expression.match(name).hasMatch()) {
             files_ << name;
         }
     }

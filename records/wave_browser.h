@@ -4,6 +4,7 @@
 // deleted, or its folder shown in the file manager. frmBrows (ui/records) shows it.
 #include "records/recording_player.h"
 
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -90,6 +91,7 @@ public:
     RecordingPlayer& player() { return player_; }
 
 private:
+    static QRegularExpression patternExpression(const QString& pattern);
     static QStringList mountedDrives();
     QString caption() const;
 

@@ -112,9 +112,11 @@ void frmBrows::Drive1_Change(int index)
 
 void frmBrows::Dir1_Change(QListWidgetItem* item)
 {
-    if (!item || !browser_.setFolder(item->data(Qt::UserRole).toString())) {
+    if (!item) {
         return;
     }
+    // A folder removed since it was listed leaves the list as it is now.
+    browser_.setFolder(item->data(Qt::UserRole).toString());
     showDrives();
     showFolders();
     showFiles();
