@@ -73,6 +73,7 @@ Program::Program(const ProgramPlatform& platform)
       dialRecords_(config_), dialer_(lines_, dialRecords_, phoneBookFile_, platform.programFolder),
       callerId_(lines_, platform.programFolder, callerIdLinks()), blocking_(lines_),
       popup_(lines_, popupWindowFactory()), player_(platform.events, mci_, platform.dialogs, strings_, {}),
+      tray_(platform.shell, platform.events, statusLog_, trayWindow()),
       windows_(strings_, platform.modal), services_{platform.events, platform.dialogs, platform.shell,
                                                     config_,         strings_,         statusLog_,
                                                     state_,          windows_,         *this,
@@ -422,6 +423,7 @@ void Program::closeLines()
 
 void Program::unloadWindows()
 {
+    tray_.remove();
     setup_.unload();
 }
 
@@ -525,7 +527,8 @@ void Program::openBackup(QWidget* owner)
     if (!recordingLists_) {
         return;
     }
-    tools::BackupModel model(config_, strings_, platform_.dialogs, *recordingLists_, audio::promptFileNames());
+    tools::BackupModel model(config_, strings_, platform_.dialogs, *recordingLists_,
+                             audio::promptFileNames());
     ui::frmBackup form(model, strings_, QDir::homePath(), owner);
     platform_.modal.run(form);
 }
@@ -543,10 +546,10 @@ void Program::browseWaveFiles(QWidget* owner)
         listPlayer_->timPlayAll.setEnabled(false);
     }
     player_.stop();
-    records::frmBrows form({platform_.events, mci_, platform_.dialogs, platform_.shell, strings_},
-                           records::WaveBrowser::startFolderFor(config_.get(core::keys::kSaveFile),
-                                                                platform_.programFolder),
-                           owner);
+    records::frmBrows form(
+        {platform_.events, mci_, platform_.dialogs, platform_.shell, strings_},
+        records::WaveBrowser::startFolderFor(config_.get(core::keys::kSaveFile), platform_.programFolder),
+        owner);
     platform_.modal.run(form);
 }
 
@@ -583,6 +586,31 @@ void Program::quickDial(QWidget* owner)
     } else {
         platform_.modal.showModeless(window);
     }
+}
+
+void Program::windowMinimised()
+{
+    tray_.windowMinimised();
+}
+
+TrayIcon::Window Program::trayWindow()
+{
+    TrayIcon::Window window;
+    window.hide = [this] {
+        if (frmMain* w = mainWindow()) {
+            w->hide();
+        }
+    };
+    window.restore = [this] {
+        if (frmMain* w = mainWindow()) {
+            w->showNormal();
+            w->raise();
+            w->activateWindow();
+        }
+    };
+    // From the tray the dial window has no owner and does not wait.
+    window.quickDial = [this] { quickDial(nullptr); };
+    return window;
 }
 
 void Program::openVolumeControl()

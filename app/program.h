@@ -20,6 +20,7 @@
 #include "app/setup/setup_host.h"
 #include "app/startup_parts.h"
 #include "app/startup_routine.h"
+#include "app/tray_icon.h"
 #include "audio/prompt_player.h"
 #include "audio/prompt_recorders.h"
 #include "audio/recorder.h"
@@ -171,6 +172,7 @@ public:
     void openDialer(QWidget* owner) override;
     void quickDial(QWidget* owner) override;
     void openVolumeControl() override;
+    void windowMinimised() override;
     void printStatusLog() override;
     void addCallerToBlackList(QWidget* owner, const QString& statusLine) override;
     void addCallerToPhoneBook(QWidget* owner, const QString& statusLine) override;
@@ -205,6 +207,7 @@ private:
     void bindRoles();
     void reportProviderHealth();
     void standIn(QWidget* owner, const QString& title);
+    TrayIcon::Window trayWindow();
 
     ProgramPlatform platform_;
     core::ConfigStore config_;
@@ -236,6 +239,7 @@ private:
     telephony::CallBlocking blocking_;
     telephony::IncomingCallPopup popup_;
     records::RecordingPlayer player_;
+    TrayIcon tray_;
     std::optional<records::RecordingLists> recordingLists_;
     QPointer<QObject> recordingListsBinder_; // lives with the main window's lists
     QPointer<QDialog> blackListAdd_;         // frmPBAdd1 from the status list; not modal

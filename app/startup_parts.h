@@ -60,6 +60,7 @@ public:
     virtual void openDialer(QWidget* /*owner*/) {}      // cmdDialOut
     virtual void quickDial(QWidget* /*owner*/) {}       // right button on lblDial
     virtual void openVolumeControl() {}                 // lblSpeaker
+    virtual void windowMinimised() {}                   // to the notification area
     // The status list's pop-up menu: mmuPrintLog, and mmuAddToBlack on the selected line.
     virtual void printStatusLog() {}
     virtual void addCallerToBlackList(QWidget* /*owner*/, const QString& /*statusLine*/) {}

@@ -513,6 +513,14 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void frmMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+        services_.commands.windowMinimised();
+    }
+}
+
 void frmMain::closeEvent(QCloseEvent* event)
 {
     event->accept();

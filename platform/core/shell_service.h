@@ -24,6 +24,9 @@ struct MailRequest {
 // program that failed otherwise reports its own non-zero exit status.
 enum MailResult : int { kMailNoHandOver = -1, kMailSuccess = 0, kMailUserAbort = 1, kMailFailure = 2 };
 
+// A click on the program's icon in the desktop's notification area.
+enum class TrayClick { Left, Right, Double, Middle };
+
 class ShellService {
 public:
     virtual ~ShellService() = default;
@@ -45,6 +48,13 @@ public:
     // done gets a MailResult code, or the hand-over's exit status when it failed, once the
     // hand-over has ended.
     virtual void sendMail(const MailRequest& mail, std::function<void(int result)> done) = 0;
+
+    // The program's icon in the desktop's notification area, with the program's window icon.
+    // trayAvailable: the desktop has a notification area at all.
+    virtual bool trayAvailable() const = 0;
+    // Shows the icon with a tip; clicked hears every click on it until it is removed.
+    virtual void addTrayIcon(const QString& tip, std::function<void(TrayClick)> clicked) = 0;
+    virtual void removeTrayIcon() = 0;
 };
 
 } // namespace qlnrec::platform

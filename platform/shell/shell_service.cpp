@@ -1,11 +1,13 @@
 #include "platform/shell/shell_service.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <QUrl>
 
 #include <array>
@@ -148,6 +150,9 @@ QString autoStartEntryPath()
 
 // ---- DesktopShellService ----
 
+DesktopShellService::DesktopShellService() = default;
+DesktopShellService::~DesktopShellService() = default;
+
 bool DesktopShellService::openDocument(const QString& pathOrUrl)
 {
     if (looksLikeUrl(pathOrUrl)) {
@@ -222,6 +227,46 @@ void DesktopShellService::sendMail(const MailRequest& mail, std::function<void(i
     process->start(tool, args);
 }
 
+bool DesktopShellService::trayAvailable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void DesktopShellService::addTrayIcon(const QString& tip, std::function<void(TrayClick)> clicked)
+{
+    tray_ = std::make_unique<QSystemTrayIcon>(QApplication::windowIcon());
+    tray_->setToolTip(tip);
+    QObject::connect(tray_.get(), &QSystemTrayIcon::activated, tray_.get(),
+                     [clicked](QSystemTrayIcon::ActivationReason reason) {
+                         switch (reason) {
+                         case QSystemTrayIcon::Trigger:
+                             clicked(TrayClick::Left);
+                             break;
+                         case QSystemTrayIcon::Context:
+                             clicked(TrayClick::Right);
+                             break;
+                         case QSystemTrayIcon::DoubleClick:
+                             clicked(TrayClick::Double);
+                             break;
+                         case QSystemTrayIcon::MiddleClick:
+                             clicked(TrayClick::Middle);
+                             break;
+                         case QSystemTrayIcon::Unknown:
+                             break;
+                         }
+                     });
+    tray_->show();
+}
+
+void DesktopShellService::removeTrayIcon()
+{
+    // Dropped later: the click that removes it is still being delivered by it.
+    if (tray_) {
+        tray_->hide();
+        tray_.release()->deleteLater();
+    }
+}
+
 // ---- RecordingShellService ----
 
 bool RecordingShellService::openDocument(const QString& pathOrUrl)
@@ -271,6 +316,30 @@ void RecordingShellService::sendMail(const MailRequest& mail, std::function<void
     requests_.push_back({QStringLiteral("mail"), mail.subject, {mail.attachmentPath}});
     mails_.push_back(mail);
     done(mailResult);
+}
+
+void RecordingShellService::addTrayIcon(const QString& tip, std::function<void(TrayClick)> clicked)
+{
+    requests_.push_back({QStringLiteral("tray add"), tip, {}});
+    trayShown_ = true;
+    trayTip_ = tip;
+    trayClicked_ = std::move(clicked);
+}
+
+void RecordingShellService::removeTrayIcon()
+{
+    requests_.push_back({QStringLiteral("tray remove"), trayTip_, {}});
+    trayShown_ = false;
+    trayTip_.clear();
+    trayClicked_ = nullptr;
+}
+
+void RecordingShellService::clickTray(TrayClick click)
+{
+    if (trayShown_ && trayClicked_) {
+        auto clicked = trayClicked_; // the click may remove the icon
+        clicked(click);
+    }
 }
 
 void RecordingShellService::clear()

@@ -6,18 +6,29 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
+
+class QSystemTrayIcon;
 
 namespace qlnrec::platform {
 
 class DesktopShellService final : public ShellService {
 public:
+    DesktopShellService();
+    ~DesktopShellService() override;
     bool openDocument(const QString& pathOrUrl) override;
     bool exploreFolder(const QString& folderPath) override;
     bool startProgram(const QString& program, const QStringList& arguments = {}) override;
     bool setAutoStart(bool on, const QString& programPath) override;
     bool printLines(const QStringList& lines, const QString& pdfPath = {}) override;
     void sendMail(const MailRequest& mail, std::function<void(int result)> done) override;
+    bool trayAvailable() const override;
+    void addTrayIcon(const QString& tip, std::function<void(TrayClick)> clicked) override;
+    void removeTrayIcon() override;
+
+private:
+    std::unique_ptr<QSystemTrayIcon> tray_;
 };
 
 // Test backend: records every request. setAutoStart and printLines do the real work (they only
@@ -37,6 +48,14 @@ public:
     bool setAutoStart(bool on, const QString& programPath) override;
     bool printLines(const QStringList& lines, const QString& pdfPath = {}) override;
     void sendMail(const MailRequest& mail, std::function<void(int result)> done) override;
+    bool trayAvailable() const override { return trayAvailableAnswer; }
+    void addTrayIcon(const QString& tip, std::function<void(TrayClick)> clicked) override;
+    void removeTrayIcon() override;
+
+    // The tray icon as the desktop would show it: its tip while shown, and a click on it.
+    bool trayIconShown() const { return trayShown_; }
+    const QString& trayTip() const { return trayTip_; }
+    void clickTray(TrayClick click);
 
     const std::vector<Request>& requests() const { return requests_; }
     const std::vector<QStringList>& printedJobs() const { return printedJobs_; }
@@ -46,11 +65,15 @@ public:
     bool printerAvailable = true;
     bool programsAvailable = true;
     int mailResult = kMailSuccess;
+    bool trayAvailableAnswer = true;
 
 private:
     std::vector<Request> requests_;
     std::vector<QStringList> printedJobs_;
     std::vector<MailRequest> mails_;
+    bool trayShown_ = false;
+    QString trayTip_;
+    std::function<void(TrayClick)> trayClicked_;
 };
 
 // The XDG autostart entry file: $XDG_CONFIG_HOME/autostart/qlnrec.desktop.
