@@ -15,6 +15,7 @@ PKGS=(
   fonts-noto-cjk fonts-dejavu-core
   xdg-utils binutils
   pulseaudio pulseaudio-utils
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -2,11 +2,14 @@
 # The player on a real sound card: a PulseAudio server of its own with a null sink, the recording
 # played through the program's player and Qt Multimedia, the sink's monitor recorded, and the
 # recorded sound lined up with the file's audio by cross-correlation (PCM and TrueSpeech).
-# Usage: sound_card_realtime.sh <play_recording tool>. Exit 77 (skipped) without PulseAudio.
+# Usage: sound_card_realtime.sh <play_recording tool>. Exit 77 (skipped) without PulseAudio,
+# unless QLNREC_REQUIRE_TOOLS=1 (the install script ran): then a missing tool fails.
 set -eu
 tool=$1
+missing=77
+[ "${QLNREC_REQUIRE_TOOLS:-0}" = 1 ] && missing=1
 for command in pulseaudio pactl parec python3; do
-    command -v "$command" > /dev/null 2>&1 || { echo "skipped: $command is missing"; exit 77; }
+    command -v "$command" > /dev/null 2>&1 || { echo "missing: $command"; exit $missing; }
 done
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR="$work/run" PULSE_RUNTIME_PATH="$work/run/pulse" HOME="$work/home"
@@ -34,8 +37,8 @@ for _ in $(seq 1 100); do
 done
 if [ "$ready" != 1 ]; then
     cat "$work/server.log"
-    echo "skipped: the PulseAudio server did not start"
-    exit 77
+    echo "the PulseAudio server did not start"
+    exit $missing
 fi
 pactl set-default-sink qlnrec_test
 
