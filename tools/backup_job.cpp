@@ -5,7 +5,10 @@
 #include <QFile>
 
 #include <chrono>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace qlnrec::tools {
 
@@ -23,6 +26,18 @@ bool recentlyChanged(const struct stat& info)
         std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
             std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec)));
     return std::chrono::system_clock::now() - changed < kQuietTime;
+}
+
+// The backup is background work: the GUI thread (which also runs the recorder's timers) and the
+// recorder's writes to the disk go first. Only this thread is lowered.
+void lowerThisThread()
+{
+    const auto thread = static_cast<id_t>(::syscall(SYS_gettid));
+    ::setpriority(PRIO_PROCESS, thread, 10);
+    constexpr int kBestEffortClass = 2;
+    constexpr int kLowestLevel = 7;
+    constexpr int kWhoThread = 1;
+    ::syscall(SYS_ioprio_set, kWhoThread, thread, (kBestEffortClass << 13) | kLowestLevel);
 }
 
 QString line(const QString& name, const QString& why)
@@ -60,6 +75,7 @@ void BackupJob::post(const BackupProgress& state)
 
 void BackupJob::run(const BackupRequest& request)
 {
+    lowerThisThread();
     BackupSummary summary;
     summary.mode = request.mode;
     BackupProgress state;

@@ -93,6 +93,10 @@ bool BackupModel::deleteSourceFiles() const
 
 void BackupModel::storeDeleteSourceFiles(bool on)
 {
+    // Each save writes the settings file; the unchanged value is not worth the wait.
+    if (config_.contains(core::keys::kCopyMove) && deleteSourceFiles() == on) {
+        return;
+    }
     config_.save(core::keys::kCopyMove, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
