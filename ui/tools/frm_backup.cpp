@@ -51,6 +51,7 @@ frmBackup::frmBackup(tools::BackupModel& model, const core::Strings& strings, co
     model_.finished = [this](const tools::BackupSummary&) {
         setRunning(false);
         setFolder(folder_);
+        emit backupEnded();
     };
 
     setCaptions();

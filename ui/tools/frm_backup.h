@@ -61,6 +61,10 @@ public:
     // Esc and the close box: a running job is cancelled first.
     void reject() override;
 
+signals:
+    // A job has ended and its summary was shown.
+    void backupEnded();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
