@@ -6,6 +6,7 @@
 #include "app/run_state.h"
 #include "app/signal_watcher.h"
 #include "app/single_instance.h"
+#include "app/stall_watch.h"
 #include "app/startup_routine.h"
 #include "core/config_store.h"
 #include "core/program_folders.h"
@@ -270,6 +271,22 @@ int runApplication(int argc, char** argv)
             }
         });
     });
+
+    // --log-stalls: pauses of the GUI thread's loop as they happen, and the longest at the end.
+    struct StallReport {
+        std::unique_ptr<StallWatch> watch;
+        ~StallReport()
+        {
+            if (watch) {
+                printError(QStringLiteral("longest event-loop stall: %1 ms").arg(watch->longestStallMs()));
+            }
+        }
+    } stallReport;
+    if (options.logStallsMs > 0) {
+        stallReport.watch = std::make_unique<StallWatch>(options.logStallsMs, [](qint64 stallMs) {
+            printError(QStringLiteral("event loop stalled for %1 ms").arg(stallMs));
+        });
+    }
 
     const StartupRoutine::Outcome outcome = startup.start(guard, options.language);
     if (outcome == StartupRoutine::Outcome::AlreadyRunning) {

@@ -41,7 +41,13 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
         QStringLiteral("At the end, write what the program did to the simulated lines (hook changes, "
                        "digits, dialled numbers, the audio played into each call) to FILE."),
         QStringLiteral("FILE"));
-    parser.addOptions({help, home, lines, scenario, virtualTime, exitWhenDone, demo, language, activity});
+    const QCommandLineOption logStalls(
+        QStringLiteral("log-stalls"),
+        QStringLiteral("Report on standard error every time the window stops responding for more than MS "
+                       "milliseconds, and the longest such pause at the end (for slow machines)."),
+        QStringLiteral("MS"));
+    parser.addOptions(
+        {help, home, lines, scenario, virtualTime, exitWhenDone, demo, language, activity, logStalls});
     parser.addVersionOption();
 
     if (!parser.parse(arguments)) {
@@ -68,6 +74,15 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
     options.virtualTime = parser.isSet(virtualTime);
     options.exitWhenDone = parser.isSet(exitWhenDone);
     options.demo = parser.isSet(demo);
+    if (parser.isSet(logStalls)) {
+        bool ok = false;
+        options.logStallsMs = parser.value(logStalls).trimmed().toInt(&ok);
+        if (!ok || options.logStallsMs < 1 || options.logStallsMs > 60000) {
+            *error = QStringLiteral("--log-stalls takes milliseconds from 1 to 60000, not \"%1\"")
+                         .arg(parser.value(logStalls));
+            return std::nullopt;
+        }
+    }
     if (parser.isSet(language)) {
         const QString value = parser.value(language).trimmed();
         if (value != QLatin1String("0") && value != QLatin1String("1") && value != QLatin1String("2")) {

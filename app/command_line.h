@@ -16,6 +16,7 @@ struct CommandLineOptions {
     bool demo = false;               // --demo: a simulated line and a demonstration call
     QString activity;                // --activity FILE: what the program did to the simulated lines
     std::optional<QString> language; // --language N: the language for this run (0, 1, 2)
+    int logStallsMs = 0;             // --log-stalls MS: report event-loop stalls longer than MS
 
     // Headless runs answer every modal window with its default and log it to standard error.
     bool headless() const { return !scenario.isEmpty() || virtualTime || exitWhenDone; }

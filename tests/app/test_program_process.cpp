@@ -39,6 +39,15 @@ TEST(CommandLine, OptionsAreReadAndBadValuesRefused)
     EXPECT_FALSE(parseCommandLine(
         {QStringLiteral("qlnrec"), QStringLiteral("--language"), QStringLiteral("5")}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("--language")));
+    const auto stalls = parseCommandLine(
+        {QStringLiteral("qlnrec"), QStringLiteral("--log-stalls"), QStringLiteral("40")}, &error);
+    ASSERT_TRUE(stalls);
+    EXPECT_EQ(stalls->logStallsMs, 40);
+    for (const char* bad : {"0", "-5", "fast", "60001"}) {
+        EXPECT_FALSE(parseCommandLine(
+            {QStringLiteral("qlnrec"), QStringLiteral("--log-stalls"), QLatin1String(bad)}, &error))
+            << bad;
+    }
     EXPECT_FALSE(parseCommandLine({QStringLiteral("qlnrec"), QStringLiteral("stray")}, &error));
     EXPECT_FALSE(parseCommandLine({QStringLiteral("qlnrec"), QStringLiteral("--no-such-option")}, &error));
     EXPECT_FALSE(parseCommandLine({QStringLiteral("qlnrec"), QStringLiteral("--home")}, &error));
