@@ -70,7 +70,8 @@ Program::Program(const ProgramPlatform& platform)
                  [this](const QString& text) { statusLog_.addStatusLine(text); }),
       ringRuleDialogs_{ringRules_.file(), platform.dialogs, platform.modal, strings_},
       phoneBookFile_(platform.programFolder, phoneBookCodec_), blockList_(platform.programFolder),
-      dialRecords_(config_), dialer_(lines_, dialRecords_, phoneBookFile_, platform.programFolder),
+      screeningRules_(platform.programFolder), screening_(blockList_, screeningRules_), dialRecords_(config_),
+      dialer_(lines_, dialRecords_, phoneBookFile_, platform.programFolder),
       callerId_(lines_, platform.programFolder, callerIdLinks()), blocking_(lines_),
       popup_(lines_, popupWindowFactory()), player_(platform.events, mci_, platform.dialogs, strings_, {}),
       tray_(platform.shell, platform.events, statusLog_, trayWindow()),
@@ -122,7 +123,7 @@ void Program::bindRoles()
     roles_.popup = &popup_;
     roles_.blocking = &blocking_;
     roles_.phoneBook = &phoneBookTable_;
-    roles_.blockList = &blockList_;
+    roles_.blockList = &screening_;
 }
 
 telephony::LineContext Program::lineContext()
@@ -391,6 +392,11 @@ void Program::loadPhoneBook()
 void Program::loadBlockList()
 {
     blockList_.load();
+    // A bad rule is said once at start; the other rules work.
+    screeningRules_.load();
+    for (const QString& error : screeningRules_.errorTexts()) {
+        statusLog_.addStatusLine(error);
+    }
 }
 
 void Program::findTrueSpeechDriver()
@@ -439,7 +445,8 @@ SetupDialogOpeners Program::setupOpeners()
     SetupDialogOpeners openers;
     openers.ringRules = [this](QWidget* owner) { showRingRules(ringRuleDialogs_, owner); };
     openers.blackList = [this](QWidget* owner) {
-        ui::frmBlackpub form(blockList_, platform_.dialogs, platform_.modal, owner);
+        ui::frmBlackpub form({blockList_, screeningRules_, screening_, config_}, platform_.dialogs,
+                             platform_.modal, owner);
         platform_.modal.run(form);
     };
     openers.lineGreeting = [this](QWidget* owner, const QString& promptFile) {

@@ -25,6 +25,8 @@
 #include "audio/prompt_recorders.h"
 #include "audio/recorder.h"
 #include "blocklist/block_list.h"
+#include "blocklist/call_screening.h"
+#include "blocklist/screening_rules.h"
 #include "core/config_store.h"
 #include "core/strings.h"
 #include "phonebook/dial_records.h"
@@ -119,6 +121,7 @@ public:
     telephony::IncomingCallPopup& popup() { return popup_; }
     phonebook::PhoneBookTable& phoneBookTable() { return phoneBookTable_; }
     blocklist::BlockList& blockList() { return blockList_; }
+    blocklist::ScreeningRules& screeningRules() { return screeningRules_; }
     phonebook::DialRecords& dialRecords() { return dialRecords_; }
     phonebook::Dialer& dialer() { return dialer_; }
     // The dial window, loaded (hidden) when it is not; it unloads when its Exit closes it.
@@ -231,6 +234,8 @@ private:
     phonebook::PhoneBookFile phoneBookFile_;
     phonebook::PhoneBookTable phoneBookTable_;
     blocklist::BlockList blockList_;
+    blocklist::ScreeningRules screeningRules_;
+    blocklist::CallScreening screening_;
     phonebook::DialRecords dialRecords_;
     phonebook::Dialer dialer_;
     QPointer<ui::frmDialOut> dialWindow_;

@@ -67,6 +67,10 @@ const SettingKey kCountry = config("Country", K::Choice, text("0"), kJournaled,
                                    "main window load (detectors), setup dialog", SettingRange{0, 3});
 const SettingKey kBlockUnknown =
     config("BlockUnknown", K::Flag, text("0"), kJournaled, "setup dialog load (call blocking)");
+const SettingKey kScreenPhoneBookWins =
+    config("ScreenPhoneBookWins", K::Flag, text("0"), kJournaled, "call blocking, black list window");
+const SettingKey kScreenKnownOnly =
+    config("ScreenKnownOnly", K::Flag, text("0"), kJournaled, "call blocking, black list window");
 const SettingKey kUrl = config("Url", K::Text, kNoDefault, kPlain, "main window (web page)");
 const SettingKey kLastCallerId = config("Last_CallerID", K::Text, kNoDefault, kPlain, "dialer");
 const SettingKey kPopCallIdTime = config("PopCallIDTime", K::Number, text("15"), kPlain, "caller-ID popup");
@@ -156,11 +160,13 @@ SettingKey listEntry(ListSection list, int index)
 QList<SettingKey> fixedSettingKeys()
 {
     using namespace keys;
-    return {
+    QList<SettingKey> all = {
         kLanguage,  kLegal,      kRingCount,     kProgramPath,  kSaveFile, kRings,        kWaveFileFormat,
         kPopCallId, kMinOnStart, kActionMan,     kAutoStart,    kSilence,  kSilenceLevel, kSilenceLevelSetup,
         kSilenceD,  kFastBusy,   kCountry,       kBlockUnknown, kUrl,      kLastCallerId, kPopCallIdTime,
         kCopyMove,  kDialOut,    kUseDialPrefix, kDialPrefix};
+    all << kScreenPhoneBookWins << kScreenKnownOnly;
+    return all;
 }
 
 QList<SettingKey> allSettingKeys()

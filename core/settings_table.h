@@ -88,6 +88,9 @@ extern const SettingKey kCopyMove;
 extern const SettingKey kDialOut;
 extern const SettingKey kUseDialPrefix; // "chkDialPrefix"
 extern const SettingKey kDialPrefix;
+// Call screening, both off by default (the block list alone decides, as it always did).
+extern const SettingKey kScreenPhoneBookWins; // the phone book wins over the block list and block rules
+extern const SettingKey kScreenKnownOnly;     // callers neither in the phone book nor allowed are blocked
 
 } // namespace keys
 

@@ -4,59 +4,15 @@
 
 namespace qlnrec::phonebook {
 
-namespace {
-
-const QLatin1Char kQuote('"');
-const QLatin1Char kComma(',');
-
-QString quotedIfNeeded(const QString& field)
-{
-    if (!field.contains(kComma) && !field.contains(kQuote)) {
-        return field;
-    }
-    QString doubled = field;
-    doubled.replace(kQuote, QStringLiteral("\"\""));
-    return kQuote + doubled + kQuote;
-}
-
-} // namespace
-
 QStringList splitCsvLine(const QString& line)
 {
-    QStringList fields;
-    qsizetype i = 0;
-    while (true) {
-        QString field;
-        if (i < line.size() && line.at(i) == kQuote) {
-            // Quoted: up to the lone closing quote; text after it up to the comma is kept too.
-            ++i;
-            while (i < line.size()) {
-                if (line.at(i) == kQuote) {
-                    if (i + 1 < line.size() && line.at(i + 1) == kQuote) {
-                        field += kQuote;
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                field += line.at(i++);
-            }
-        }
-        const qsizetype comma = line.indexOf(kComma, i);
-        field += line.mid(i, comma < 0 ? -1 : comma - i);
-        fields << field;
-        if (comma < 0) {
-            return fields;
-        }
-        i = comma + 1;
-    }
+    return platform::splitCsvFields(line);
 }
 
 QString csvLine(const PhoneBookEntry& entry)
 {
-    return quotedIfNeeded(platform::stripTrailing(entry.name)) + kComma +
-           quotedIfNeeded(platform::stripTrailing(entry.telephone));
+    return platform::csvField(platform::stripTrailing(entry.name)) + QLatin1Char(',') +
+           platform::csvField(platform::stripTrailing(entry.telephone));
 }
 
 std::vector<PhoneBookEntry> parseCsv(const QByteArray& bytes, const QByteArray& legacyEncoding)

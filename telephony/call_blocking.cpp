@@ -1,9 +1,15 @@
 #include "telephony/call_blocking.h"
 
+#include "core/config_store.h"
+#include "core/settings_table.h"
 #include "core/status_line.h"
 #include "telephony/caller_id_text.h"
 
 namespace qlnrec::telephony {
+
+namespace {
+const QString kKnownOnlyName = QStringLiteral("Only known callers");
+}
 
 bool CallBlocking::decide(int line)
 {
@@ -13,23 +19,50 @@ bool CallBlocking::decide(int line)
     LineState& state = lines_.state();
     LineSlot& slot = state[line];
     core::StatusLine& statusLog = lines_.context().statusLog;
-    if (state.callerNumber == kUnknownCaller && lines_.settings().blockUnknownEnabled == 1) {
+    const core::ConfigStore& config = lines_.context().config;
+    // Read at each decision: the black list window changes them while the program runs.
+    const bool knownOnly = config.get(core::keys::kScreenKnownOnly) == QLatin1String("1");
+    const bool phoneBookWins = config.get(core::keys::kScreenPhoneBookWins) == QLatin1String("1");
+
+    if (state.callerNumber == kUnknownCaller && (lines_.settings().blockUnknownEnabled == 1 || knownOnly)) {
         slot.blocked = -1;
         lines_.dispatcher().AnswerCall(line);
-        statusLog.addStatusLine(QStringLiteral("UNKNOWN Caller [Blocked]"));
+        statusLog.addStatusLine(lines_.settings().blockUnknownEnabled == 1
+                                    ? QStringLiteral("UNKNOWN Caller [Blocked]")
+                                    : QStringLiteral("UNKNOWN Caller [Blocked] ") + kKnownOnlyName);
         return true;
     }
-    slot.blocked = lines_.roles().blockList->contains(state.callerNumber) ? -1 : 0;
-    if (slot.blocked != -1) {
+    const ScreeningVerdict verdict = lines_.roles().blockList->screen(state.callerNumber);
+    const bool known = lines_.roles().phoneBook->nameFor(state.callerNumber.trimmed()).has_value();
+    // Who decides, first to last: an allow rule, the phone book (when it wins), a block rule or
+    // the block list, and at the end "only known callers".
+    QString blockedBy;
+    bool blocked = false;
+    if (verdict.kind == ScreeningVerdict::Kind::Allow) {
+        statusLog.addStatusLine(QStringLiteral("CallerID:") + state.callerNumber +
+                                QStringLiteral(" Allowed ") + verdict.ruleName);
+    } else if (phoneBookWins && known) {
+        // The phone book lets the caller through; caller ID shows the name as usual.
+    } else if (verdict.kind == ScreeningVerdict::Kind::Block) {
+        blocked = true;
+        blockedBy = verdict.ruleName;
+    } else if (knownOnly && !known) {
+        blocked = true;
+        blockedBy = kKnownOnlyName;
+    }
+    slot.blocked = blocked ? -1 : 0;
+    if (!blocked) {
         return false;
     }
     lines_.dispatcher().AnswerCall(line);
+    const QString suffix = blockedBy.isEmpty() ? QString() : QLatin1Char(' ') + blockedBy;
     if (state.callerNameText != kUnknownCaller) {
         statusLog.addStatusLine(QStringLiteral("CallerID:") + state.callerNumber + QStringLiteral(" [") +
-                                state.callerNameText + QStringLiteral("]                         Blocked"));
+                                state.callerNameText + QStringLiteral("]                         Blocked") +
+                                suffix);
     } else {
         statusLog.addStatusLine(QStringLiteral("CallerID:") + state.callerNumber +
-                                QStringLiteral("[Blocked]"));
+                                QStringLiteral("[Blocked]") + suffix);
     }
     return true;
 }

@@ -91,11 +91,24 @@ public:
     virtual std::optional<QString> nameFor(const QString& /*number*/) const { return std::nullopt; }
 };
 
-// The block list: whether a caller's number is on it.
+// What the screening rules and the block list say of a number.
+struct ScreeningVerdict {
+    enum class Kind { None, Allow, Block };
+    Kind kind = Kind::None;
+    // Set when a rule decided: the rule's label (or its pattern), for the status line.
+    QString ruleName;
+};
+
+// The block list: whether a caller's number is on it, and what the screening rules say.
 class BlockListLookupRole {
 public:
     virtual ~BlockListLookupRole() = default;
     virtual bool contains(const QString& /*number*/) const { return false; }
+    // Allow rules, then block rules, then the list. Without rules: the list alone.
+    virtual ScreeningVerdict screen(const QString& number) const
+    {
+        return contains(number) ? ScreeningVerdict{ScreeningVerdict::Kind::Block, {}} : ScreeningVerdict{};
+    }
 };
 
 // The do-nothing object of a role.

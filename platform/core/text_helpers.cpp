@@ -111,4 +111,51 @@ QString decodeUtf8OrLegacy(const QByteArray& bytes, const QByteArray& legacyEnco
     return legacy.isValid() ? QString(legacy.decode(bytes)) : QString::fromLatin1(bytes);
 }
 
+namespace {
+const QLatin1Char kQuote('"');
+const QLatin1Char kComma(',');
+} // namespace
+
+QStringList splitCsvFields(const QString& line)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    while (true) {
+        QString field;
+        if (i < line.size() && line.at(i) == kQuote) {
+            // Quoted: up to the lone closing quote; text after it up to the comma is kept too.
+            ++i;
+            while (i < line.size()) {
+                if (line.at(i) == kQuote) {
+                    if (i + 1 < line.size() && line.at(i + 1) == kQuote) {
+                        field += kQuote;
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += line.at(i++);
+            }
+        }
+        const qsizetype comma = line.indexOf(kComma, i);
+        field += line.mid(i, comma < 0 ? -1 : comma - i);
+        fields << field;
+        if (comma < 0) {
+            return fields;
+        }
+        i = comma + 1;
+    }
+}
+
+QString csvField(const QString& field)
+{
+    if (!field.contains(kComma) && !field.contains(kQuote)) {
+        return field;
+    }
+    QString doubled = field;
+    doubled.replace(kQuote, QStringLiteral("\"\""));
+    return kQuote + doubled + kQuote;
+}
+
 } // namespace qlnrec::platform

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -39,5 +40,13 @@ QString blankControls(QString text);
 // Text of bytes from a file or a device: UTF-8 when they are valid UTF-8, otherwise the named
 // legacy code page ("windows-1252", "GB18030", "Big5"; Latin-1 when Qt does not know it).
 QString decodeUtf8OrLegacy(const QByteArray& bytes, const QByteArray& legacyEncoding);
+
+// The fields of one comma-separated line. A field starting with a double quote runs to the lone
+// closing quote ("" inside is one quote), and text after it up to the comma is kept too; other
+// fields end at the next comma.
+QStringList splitCsvFields(const QString& line);
+// A field as a comma-separated line writes it: in double quotes, its quotes doubled, when it holds
+// a comma or a quote; as it is otherwise.
+QString csvField(const QString& field);
 
 } // namespace qlnrec::platform

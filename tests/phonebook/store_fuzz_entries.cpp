@@ -1,6 +1,7 @@
 #include "tests/phonebook/store_fuzz_entries.h"
 
 #include "blocklist/block_list.h"
+#include "blocklist/call_screening.h"
 #include "phonebook/phone_book_csv.h"
 #include "phonebook/phone_book_file.h"
 #include "phonebook/phone_book_lists.h"
@@ -78,6 +79,37 @@ int fuzzBlockListFileOnce(const std::uint8_t* data, std::size_t size)
         (void)list.contains(blocklist::BlockList::entryText(list.entry(i)));
     }
     list.append(12345);
+    return 0;
+}
+
+int fuzzScreeningRulesOnce(const std::uint8_t* data, std::size_t size)
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = bytesOf(data, size);
+    blocklist::ScreeningRules rules(dir.path());
+    rules.parse(bytes);
+    // Every rule kept is a rule that could be saved, and the file as kept reads back the same.
+    for (const blocklist::ScreeningRule& rule : rules.rules()) {
+        if (!blocklist::ScreeningRules::problemOf(rule).isEmpty()) {
+            std::abort();
+        }
+    }
+    blocklist::ScreeningRules again(dir.path());
+    again.parse(rules.fileBytes());
+    if (again.rules() != rules.rules() || again.errors().size() != rules.errors().size()) {
+        std::abort();
+    }
+    // The input as numbers to decide, and as a CSV import behind what the rules file held.
+    for (const QByteArray& line : bytes.split('\n').mid(0, 8)) {
+        const blocklist::ScreeningDecision decision = rules.decide(QString::fromUtf8(line));
+        if (decision.rule >= static_cast<int>(rules.rules().size())) {
+            std::abort();
+        }
+    }
+    blocklist::BlockList list(dir.path());
+    list.load();
+    (void)blocklist::importScreeningCsv(bytes, list, rules);
+    (void)blocklist::CallScreening(list, rules).screen(QStringLiteral("9005550100"));
     return 0;
 }
 

@@ -64,3 +64,13 @@ TEST(StoreFuzzSmoke, BlockListFile)
     runOver(qlnrec::test::fuzzBlockListFileOnce,
             QByteArray(reinterpret_cast<const char*>(values), sizeof values), 300);
 }
+
+TEST(StoreFuzzSmoke, ScreeningRules)
+{
+    runOver(
+        qlnrec::test::fuzzScreeningRulesOnce,
+        QByteArray(
+            "# rules\r\nblock 900* Premium\r\nallow 555-01?? \xe5\xbc\xa0\r\nblock /1(800|888)[0-9]{7}/\r\n"
+            "blok 1\r\nblock,5551234,x\r\nnumber,555 0100,\r\nallow *1*2*3*4*5*6*7*8*9*0*\r\n"),
+        300);
+}

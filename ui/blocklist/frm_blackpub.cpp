@@ -1,24 +1,36 @@
 #include "ui/blocklist/frm_blackpub.h"
 
 #include "blocklist/block_list.h"
+#include "blocklist/call_screening.h"
+#include "core/config_store.h"
+#include "core/settings_table.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/modal_runner.h"
 #include "ui/blocklist/frm_pb_add1.h"
+#include "ui/blocklist/frm_screen_rule.h"
 #include "ui_frm_blackpub.h"
 
+#include <QCheckBox>
+#include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSaveFile>
 #include <QStyle>
+#include <QTreeWidget>
 
 namespace qlnrec::ui {
 
 namespace {
 const QString kListFilter = QStringLiteral("TXT File(*.txt);;All Files(*)");
-}
+const QString kCsvFilter = QStringLiteral("CSV File(*.csv);;All Files(*)");
+const QString kRulesTitle = QStringLiteral("Screening Rules");
+} // namespace
 
-frmBlackpub::frmBlackpub(blocklist::BlockList& store, platform::DialogService& dialogs,
+frmBlackpub::frmBlackpub(const BlackListData& data, platform::DialogService& dialogs,
                          platform::ModalRunner& runner, QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::frmBlackpub>()), store_(store), dialogs_(dialogs),
-      runner_(runner), editor_(store, dialogs)
+    : QDialog(parent), ui_(std::make_unique<Ui::frmBlackpub>()), data_(data), store_(data.store),
+      dialogs_(dialogs), runner_(runner), editor_(data.store, dialogs)
 {
     ui_->setupUi(this);
     List1 = ui_->List1;
@@ -26,6 +38,18 @@ frmBlackpub::frmBlackpub(blocklist::BlockList& store, platform::DialogService& d
     cmdDelete = ui_->cmdDelete;
     cmdImport = ui_->cmdImport;
     cmdExport = ui_->cmdExport;
+    tabs = ui_->tabs;
+    lstRules = ui_->lstRules;
+    cmdRuleAdd = ui_->cmdRuleAdd;
+    cmdRuleEdit = ui_->cmdRuleEdit;
+    cmdRuleDelete = ui_->cmdRuleDelete;
+    cmdCsvImport = ui_->cmdCsvImport;
+    cmdCsvExport = ui_->cmdCsvExport;
+    txtTestNumber = ui_->txtTestNumber;
+    lblTestResult = ui_->lblTestResult;
+    lblRuleErrors = ui_->lblRuleErrors;
+    chkPhoneBookWins = ui_->chkPhoneBookWins;
+    chkKnownOnly = ui_->chkKnownOnly;
     ui_->Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(48, 48));
 
     connect(cmdAdd, &QPushButton::clicked, this, &frmBlackpub::cmdAdd_Click);
@@ -33,6 +57,18 @@ frmBlackpub::frmBlackpub(blocklist::BlockList& store, platform::DialogService& d
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmBlackpub::List1_DblClick);
     connect(cmdImport, &QPushButton::clicked, this, &frmBlackpub::cmdImport_Click);
     connect(cmdExport, &QPushButton::clicked, this, &frmBlackpub::cmdExport_Click);
+    connect(cmdRuleAdd, &QPushButton::clicked, this, &frmBlackpub::cmdRuleAdd_Click);
+    connect(cmdRuleEdit, &QPushButton::clicked, this, &frmBlackpub::cmdRuleEdit_Click);
+    connect(lstRules, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        lstRules->setCurrentItem(item);
+        cmdRuleEdit_Click();
+    });
+    connect(cmdRuleDelete, &QPushButton::clicked, this, &frmBlackpub::cmdRuleDelete_Click);
+    connect(cmdCsvImport, &QPushButton::clicked, this, &frmBlackpub::cmdCsvImport_Click);
+    connect(cmdCsvExport, &QPushButton::clicked, this, &frmBlackpub::cmdCsvExport_Click);
+    connect(txtTestNumber, &QLineEdit::textChanged, this, &frmBlackpub::showTest);
+    bindOption(chkPhoneBookWins, core::keys::kScreenPhoneBookWins);
+    bindOption(chkKnownOnly, core::keys::kScreenKnownOnly);
     Form_Load();
 }
 
@@ -42,12 +78,148 @@ void frmBlackpub::Form_Load()
 {
     editor_.loadList();
     showList();
+    showRules();
+}
+
+void frmBlackpub::bindOption(QCheckBox* box, const core::SettingKey& key)
+{
+    box->setChecked(data_.config.get(key) == QLatin1String("1"));
+    // Taken at once: the next caller is screened with it.
+    connect(box, &QCheckBox::toggled, this, [this, &key](bool on) {
+        data_.config.save(key, on ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+}
+
+void frmBlackpub::showRules()
+{
+    const int row = lstRules->currentIndex().row();
+    lstRules->clear();
+    for (const blocklist::ScreeningRule& rule : data_.rules.rules()) {
+        auto* item = new QTreeWidgetItem(lstRules);
+        item->setText(0, rule.action == blocklist::ScreeningAction::Allow ? QStringLiteral("allow")
+                                                                          : QStringLiteral("block"));
+        item->setText(1, rule.pattern);
+        item->setText(2, rule.label);
+    }
+    lstRules->resizeColumnToContents(0);
+    lstRules->resizeColumnToContents(1);
+    if (row >= 0 && row < lstRules->topLevelItemCount()) {
+        lstRules->setCurrentItem(lstRules->topLevelItem(row));
+    }
+    const QStringList errors = data_.rules.errorTexts();
+    lblRuleErrors->setText(errors.join(QLatin1Char('\n')));
+    lblRuleErrors->setVisible(!errors.isEmpty());
+    showTest();
+}
+
+void frmBlackpub::showTest()
+{
+    const QString number = txtTestNumber->text();
+    lblTestResult->setText(number.trimmed().isEmpty() ? QString() : data_.screening.explain(number));
+}
+
+bool frmBlackpub::editRule(blocklist::ScreeningRule& rule)
+{
+    frmScreenRule form(rule, dialogs_, this);
+    if (runner_.run(form) != QDialog::Accepted) {
+        return false;
+    }
+    rule = form.rule();
+    return true;
+}
+
+void frmBlackpub::ruleSaved(bool saved)
+{
+    if (!saved) {
+        dialogs_.messageBox(blocklist::BlockListEditor::notWrittenMessage(data_.rules.path()), kRulesTitle,
+                            platform::MessageIcon::Critical);
+    }
+    showRules();
+}
+
+void frmBlackpub::cmdRuleAdd_Click()
+{
+    blocklist::ScreeningRule rule;
+    if (editRule(rule)) {
+        ruleSaved(data_.rules.add({rule}));
+        lstRules->setCurrentItem(lstRules->topLevelItem(lstRules->topLevelItemCount() - 1));
+    }
+}
+
+void frmBlackpub::cmdRuleEdit_Click()
+{
+    const int row = lstRules->currentItem() ? lstRules->indexOfTopLevelItem(lstRules->currentItem()) : -1;
+    if (row < 0) {
+        dialogs_.messageBox(QStringLiteral("Please select a rule"), kRulesTitle,
+                            platform::MessageIcon::Critical);
+        return;
+    }
+    blocklist::ScreeningRule rule = data_.rules.rules()[static_cast<std::size_t>(row)];
+    if (editRule(rule)) {
+        ruleSaved(data_.rules.replace(row, rule));
+    }
+}
+
+void frmBlackpub::cmdRuleDelete_Click()
+{
+    const int row = lstRules->currentItem() ? lstRules->indexOfTopLevelItem(lstRules->currentItem()) : -1;
+    if (row < 0) {
+        dialogs_.messageBox(QStringLiteral("Please select a rule"), kRulesTitle,
+                            platform::MessageIcon::Critical);
+        return;
+    }
+    ruleSaved(data_.rules.remove(row));
+}
+
+void frmBlackpub::cmdCsvImport_Click()
+{
+    const QString path =
+        dialogs_.openFileName(QStringLiteral("Import CSV"), QFileInfo(store_.path()).path(), kCsvFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        dialogs_.messageBox(QStringLiteral("%1 cannot be read").arg(path), kRulesTitle,
+                            platform::MessageIcon::Critical);
+        return;
+    }
+    const blocklist::ScreeningImport taken =
+        blocklist::importScreeningCsv(file.readAll(), store_, data_.rules);
+    QString text = QStringLiteral("%1 numbers and %2 rules added").arg(taken.numbers).arg(taken.rules);
+    if (!taken.problems.isEmpty()) {
+        // The first few are enough to find the lines in the file.
+        text += QStringLiteral("; %1 lines skipped:\n").arg(taken.problems.size()) +
+                taken.problems.mid(0, 10).join(QLatin1Char('\n'));
+    }
+    if (!taken.written) {
+        text += QStringLiteral("\nThe black list or the rules could not be written.");
+    }
+    dialogs_.messageBox(text, kRulesTitle,
+                        taken.written ? platform::MessageIcon::Information : platform::MessageIcon::Critical);
+    Form_Load();
+}
+
+void frmBlackpub::cmdCsvExport_Click()
+{
+    const QString path =
+        dialogs_.saveFileName(QStringLiteral("Export CSV"), QFileInfo(store_.path()).path(), kCsvFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    QSaveFile file(path);
+    const QByteArray bytes = blocklist::screeningCsv(store_, data_.rules);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        dialogs_.messageBox(QStringLiteral("%1 cannot be written").arg(path), kRulesTitle,
+                            platform::MessageIcon::Critical);
+    }
 }
 
 void frmBlackpub::showList()
 {
     List1->clear();
     List1->addItems(editor_.lines());
+    showTest();
 }
 
 void frmBlackpub::cmdAdd_Click()

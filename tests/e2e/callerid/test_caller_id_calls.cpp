@@ -2,7 +2,7 @@
 // popup, the status list, the day log, the history file and the settings, named from a phone book
 // imported from CSV, and in the recording's name; blocked callers answered at once, told the
 // do-not-call prompt and dropped; and caller ID that is hostile in every way the network allows.
-#include "tests/e2e/recording/recording_rig.h"
+#include "tests/e2e/callerid/caller_id_calls.h"
 
 #include "blocklist/block_list.h"
 #include "core/settings_table.h"
@@ -22,6 +22,7 @@
 using namespace qlnrec;
 using platform::CallerIdField;
 using test::RecordingRig;
+using test::ringWithCallerId;
 
 namespace {
 
@@ -29,15 +30,6 @@ QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Rings until the call is offered, then the caller ID follows (as after the first ring).
-void ringWithCallerId(RecordingRig& rig, int line, const CallerIdField& number, const CallerIdField& name)
-{
-    rig.sim(line).ring(8, 2000, 4000);
-    ASSERT_TRUE(rig.runUntil([&] { return rig.slot(line).hCall != 0; }, 10000));
-    rig.run(500);
-    rig.sim(line).sendCallerId(number, name);
 }
 
 QString labelText(QDialog& dialog, const QString& name)
