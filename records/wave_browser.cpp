@@ -42,10 +42,15 @@ bool isInside(const QString& path, const QString& folder)
     return path == folder || path.startsWith(withSlash(folder));
 }
 
-// File systems that hold no user files, though mounted from a device.
-bool isPseudoFileSystem(const QByteArray& type)
+// A file system that holds the user's files: one mounted from a device (but not a snap package's
+// image) or a network share; proc, sysfs, tmpfs and the like are not.
+bool holdsUserFiles(const QStorageInfo& volume)
 {
-    return type == "squashfs" || type == "iso9660" || type == "udf";
+    const QByteArray type = volume.fileSystemType();
+    if (volume.device().startsWith("/dev/")) {
+        return type != "squashfs";
+    }
+    return type == "nfs" || type == "nfs4" || type == "cifs" || type == "smb3" || type == "fuse.sshfs";
 }
 } // namespace
 
@@ -108,9 +113,7 @@ QStringList WaveBrowser::mountedDrives()
 {
     QStringList drives{QDir::rootPath(), cleanFolder(QDir::homePath())};
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        // Real file systems are mounted from a device; proc, sysfs, tmpfs and the like are not.
-        if (volume.isValid() && volume.isReady() && volume.device().startsWith("/dev/") &&
-            !isPseudoFileSystem(volume.fileSystemType())) {
+        if (volume.isValid() && volume.isReady() && holdsUserFiles(volume)) {
             drives << cleanFolder(volume.rootPath());
         }
     }
