@@ -80,7 +80,10 @@ ScreeningImport importScreeningCsv(const QByteArray& bytes, BlockList& list, Scr
     std::vector<ScreeningRule> newRules;
     const QList<QByteArray> lines = bytes.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = QString::fromUtf8(lines[i]).trimmed();
+        QString line = QString::fromUtf8(lines[i]).trimmed();
+        if (i == 0 && line.startsWith(QChar(0xFEFF))) {
+            line.remove(0, 1); // a byte order mark, as spreadsheet programs write one
+        }
         if (line.isEmpty() || (i == 0 && line.compare(kHeaderLine, Qt::CaseInsensitive) == 0)) {
             continue;
         }

@@ -68,9 +68,9 @@ const SettingKey kCountry = config("Country", K::Choice, text("0"), kJournaled,
 const SettingKey kBlockUnknown =
     config("BlockUnknown", K::Flag, text("0"), kJournaled, "setup dialog load (call blocking)");
 const SettingKey kScreenPhoneBookWins =
-    config("ScreenPhoneBookWins", K::Flag, text("0"), kJournaled, "call blocking, black list window");
+    config("ScreenPhoneBookWins", K::Flag, text("0"), kPlain, "call blocking, black list window");
 const SettingKey kScreenKnownOnly =
-    config("ScreenKnownOnly", K::Flag, text("0"), kJournaled, "call blocking, black list window");
+    config("ScreenKnownOnly", K::Flag, text("0"), kPlain, "call blocking, black list window");
 const SettingKey kUrl = config("Url", K::Text, kNoDefault, kPlain, "main window (web page)");
 const SettingKey kLastCallerId = config("Last_CallerID", K::Text, kNoDefault, kPlain, "dialer");
 const SettingKey kPopCallIdTime = config("PopCallIDTime", K::Number, text("15"), kPlain, "caller-ID popup");
