@@ -122,6 +122,7 @@ public:
     phonebook::PhoneBookTable& phoneBookTable() { return phoneBookTable_; }
     blocklist::BlockList& blockList() { return blockList_; }
     blocklist::ScreeningRules& screeningRules() { return screeningRules_; }
+    blocklist::CallScreening& screening() { return screening_; }
     phonebook::DialRecords& dialRecords() { return dialRecords_; }
     phonebook::Dialer& dialer() { return dialer_; }
     // The dial window, loaded (hidden) when it is not; it unloads when its Exit closes it.

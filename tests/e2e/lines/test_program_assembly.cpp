@@ -18,7 +18,7 @@ TEST(ProgramAssembly, TheRecorderIsBoundBeforeTheLinesOpenAndTheFirstCallIsRecor
     EXPECT_EQ(&rig.program->lines().roles(), &rig.program->roles());
     EXPECT_EQ(rig.program->roles().answering, &rig.program->answering());
     EXPECT_EQ(rig.program->roles().callerId, &rig.program->callerId());
-    EXPECT_EQ(rig.program->roles().blockList, &rig.program->blockList());
+    EXPECT_EQ(rig.program->roles().blockList, &rig.program->screening());
 
     rig.configureLines({0});
     ASSERT_EQ(rig.start(), app::LoadResult::Loaded);
