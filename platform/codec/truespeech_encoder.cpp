@@ -142,95 +142,170 @@ float amplitudeOf(int scale, int level)
 
 constexpr float kBlocked = 1e30f;
 
-// Best pulse in [from, to): the error change of adding +-a or +-3a (sign of the backward-filtered
-// target) at each free position. 3a beats a exactly when |target| > 2 a energy.
 struct Placement {
     float delta = kBlocked;
     int position = -1;
     int level = 0;
 };
 
-Placement bestPlacement(const float* dd, const float* diag, const float* blocked, float a, int from, int to)
-{
-    Placement best;
-    const float a3 = 3.0f * a;
-    for (int n = from; n < to; ++n) {
-        const float t = std::abs(dd[n]);
-        const float e = diag[n];
-        const float single = a * (a * e - 2.0f * t);
-        const float triple = a3 * (a3 * e - 2.0f * t);
-        const float delta = std::min(single, triple) + blocked[n];
-        if (delta < best.delta) {
-            best.delta = delta;
-            best.position = n;
-            best.level = (triple < single ? 1 : 0) + (dd[n] >= 0 ? 0 : 2);
+// The pulse search of one subframe filter: its impulse response correlations, and the working
+// vectors of one search. All are members of one object, so the compiler can see that they never
+// overlap and vectorizes the loops over them.
+class PulseSearch {
+public:
+    explicit PulseSearch(const std::array<float, kN>& h)
+    {
+        for (int delta = 0; delta < kN; ++delta) {
+            float acc = 0;
+            for (int i = kN - 1 - delta; i >= 0; --i) {
+                acc +=
+                    h[static_cast<std::size_t>(kN - 1 - i)] * h[static_cast<std::size_t>(kN - 1 - i - delta)];
+                phi_[static_cast<std::size_t>(i)][static_cast<std::size_t>(i + delta)] = acc;
+                phi_[static_cast<std::size_t>(i + delta)][static_cast<std::size_t>(i)] = acc;
+            }
+        }
+        for (std::size_t n = 0; n < kN; ++n) {
+            diag_[n] = phi_[n][n];
+            energyFloor_[n] = std::max(diag_[n], 1e-6f);
         }
     }
-    return best;
-}
 
-// Seven pulses (three in 0..29, four in 30..59) at one scale: greedy placement, then moves of
-// single pulses within their half while that lowers the error.
-PulseSet searchPulses(const float* d, const Phi& phi, const float* diag, int scale, int refinePasses)
-{
-    PulseSet set;
-    set.scale = scale;
-    const float a = amplitudeOf(scale, 0);
-    std::array<float, kN> dd{};
-    std::copy(d, d + kN, dd.begin());
-    std::array<float, kN> blocked{};
-    std::array<int, 2> count{};
-    constexpr std::array<int, 2> capacity = {3, 4};
-    auto apply = [&](int pos, float amplitude) {
-        const float* column = phi[static_cast<std::size_t>(pos)].data();
-        for (int n = 0; n < kN; ++n) {
-            dd[static_cast<std::size_t>(n)] -= amplitude * column[n];
-        }
-    };
-    for (int k = 0; k < 7; ++k) {
-        Placement best;
-        for (int half = 0; half < 2; ++half) {
-            if (count[static_cast<std::size_t>(half)] < capacity[static_cast<std::size_t>(half)]) {
-                const Placement p =
-                    bestPlacement(dd.data(), diag, blocked.data(), a, 30 * half, 30 * half + 30);
-                if (p.delta < best.delta) {
-                    best = p;
+    // The backward-filtered target the pulses are matched against.
+    void setTarget(const std::array<float, kN>& d) { d_ = d; }
+
+    // Summed pulse sizes of an unquantized greedy placement, for choosing the scale.
+    float amplitudeSum()
+    {
+        dd_ = d_;
+        std::array<bool, kN> taken{};
+        std::array<int, 2> count{};
+        float amplitudeSum = 0;
+        for (int k = 0; k < 7; ++k) {
+            for (std::size_t n = 0; n < kN; ++n) {
+                delta_[n] = dd_[n] * dd_[n] / energyFloor_[n];
+            }
+            float bestGain = -1;
+            int bestPos = 0;
+            for (int n = 0; n < kN; ++n) {
+                const auto un = static_cast<std::size_t>(n);
+                if (taken[un] || count[static_cast<std::size_t>(halfOf(n))] >=
+                                     kCapacity[static_cast<std::size_t>(halfOf(n))]) {
+                    continue;
+                }
+                if (delta_[un] > bestGain) {
+                    bestGain = delta_[un];
+                    bestPos = n;
                 }
             }
+            const auto up = static_cast<std::size_t>(bestPos);
+            const float amp = dd_[up] / energyFloor_[up];
+            taken[up] = true;
+            ++count[static_cast<std::size_t>(halfOf(bestPos))];
+            amplitudeSum += std::abs(amp);
+            apply(bestPos, amp);
         }
-        blocked[static_cast<std::size_t>(best.position)] = kBlocked;
-        ++count[static_cast<std::size_t>(halfOf(best.position))];
-        set.position[static_cast<std::size_t>(k)] = best.position;
-        set.level[static_cast<std::size_t>(k)] = best.level;
-        set.deltaError += best.delta;
-        apply(best.position, amplitudeOf(scale, best.level));
+        return amplitudeSum;
     }
-    for (int pass = 0; pass < refinePasses; ++pass) {
-        bool moved = false;
-        for (std::size_t j = 0; j < 7; ++j) {
-            const int pos = set.position[j];
-            const auto up = static_cast<std::size_t>(pos);
-            const float amplitude = amplitudeOf(scale, set.level[j]);
-            apply(pos, -amplitude);
-            const float current = amplitude * (amplitude * diag[up] - 2.0f * dd[up]);
-            blocked[up] = 0;
-            const int first = pos < 30 ? 0 : 30;
-            const Placement p = bestPlacement(dd.data(), diag, blocked.data(), a, first, first + 30);
-            if (p.delta < current - 1e-4f * std::abs(current)) {
-                moved = true;
-                set.position[j] = p.position;
-                set.level[j] = p.level;
-                set.deltaError += p.delta - current;
+
+    // Seven pulses (three in 0..29, four in 30..59) at one scale: greedy placement, then moves of
+    // single pulses within their half while that lowers the error.
+    PulseSet run(int scale, int refinePasses)
+    {
+        PulseSet set;
+        set.scale = scale;
+        const float a = amplitudeOf(scale, 0);
+        dd_ = d_;
+        blocked_.fill(0.0f);
+        std::array<int, 2> count{};
+        for (int k = 0; k < 7; ++k) {
+            // Both halves at once while both have room: on a tie the earlier position wins.
+            const int from = count[0] < kCapacity[0] ? 0 : 30;
+            const int to = count[1] < kCapacity[1] ? kN : 30;
+            const Placement best = bestPlacement(a, from, to);
+            blocked_[static_cast<std::size_t>(best.position)] = kBlocked;
+            ++count[static_cast<std::size_t>(halfOf(best.position))];
+            set.position[static_cast<std::size_t>(k)] = best.position;
+            set.level[static_cast<std::size_t>(k)] = best.level;
+            set.deltaError += best.delta;
+            apply(best.position, amplitudeOf(scale, best.level));
+        }
+        for (int pass = 0; pass < refinePasses; ++pass) {
+            bool moved = false;
+            for (std::size_t j = 0; j < 7; ++j) {
+                const int pos = set.position[j];
+                const auto up = static_cast<std::size_t>(pos);
+                const float amplitude = amplitudeOf(scale, set.level[j]);
+                apply(pos, -amplitude);
+                const float current = amplitude * (amplitude * diag_[up] - 2.0f * dd_[up]);
+                blocked_[up] = 0;
+                const int first = pos < 30 ? 0 : 30;
+                const Placement p = bestPlacement(a, first, first + 30);
+                if (p.delta < current - 1e-4f * std::abs(current)) {
+                    moved = true;
+                    set.position[j] = p.position;
+                    set.level[j] = p.level;
+                    set.deltaError += p.delta - current;
+                }
+                blocked_[static_cast<std::size_t>(set.position[j])] = kBlocked;
+                apply(set.position[j], amplitudeOf(scale, set.level[j]));
             }
-            blocked[static_cast<std::size_t>(set.position[j])] = kBlocked;
-            apply(set.position[j], amplitudeOf(scale, set.level[j]));
+            if (!moved) {
+                break;
+            }
         }
-        if (!moved) {
-            break;
+        return set;
+    }
+
+private:
+    static constexpr std::array<int, 2> kCapacity = {3, 4};
+
+    void apply(int pos, float amplitude)
+    {
+        const auto& column = phi_[static_cast<std::size_t>(pos)];
+        for (std::size_t n = 0; n < kN; ++n) {
+            dd_[n] -= amplitude * column[n];
         }
     }
-    return set;
-}
+
+    // Best pulse in [from, to): the error change of adding +-a or +-3a (sign of the
+    // backward-filtered target) at each free position. 3a beats a exactly when |target| > 2 a
+    // energy. The changes are worked out for the whole subframe in one branch-free pass; the
+    // first lowest one wins.
+    Placement bestPlacement(float a, int from, int to)
+    {
+        const float a3 = 3.0f * a;
+        for (std::size_t n = 0; n < kN; ++n) {
+            const float t = std::abs(dd_[n]);
+            const float e = diag_[n];
+            const float single = a * (a * e - 2.0f * t);
+            const float triple = a3 * (a3 * e - 2.0f * t);
+            delta_[n] = std::min(single, triple) + blocked_[n];
+        }
+        Placement best;
+        for (int n = from; n < to; ++n) {
+            if (delta_[static_cast<std::size_t>(n)] < best.delta) {
+                best.delta = delta_[static_cast<std::size_t>(n)];
+                best.position = n;
+            }
+        }
+        if (best.position >= 0) {
+            const auto n = static_cast<std::size_t>(best.position);
+            const float t = std::abs(dd_[n]);
+            const float single = a * (a * diag_[n] - 2.0f * t);
+            const float triple = a3 * (a3 * diag_[n] - 2.0f * t);
+            best.level = (triple < single ? 1 : 0) + (dd_[n] >= 0 ? 0 : 2);
+        }
+        return best;
+    }
+
+    Phi phi_{};
+    std::array<float, kN> diag_{};
+    std::array<float, kN> energyFloor_{}; // diag_, kept off zero for dividing
+    std::array<float, kN> d_{};
+    std::array<float, kN> dd_{};
+    std::array<float, kN> blocked_{};
+    std::array<float, kN> delta_{};
+};
 
 // The pulse fields of a set: codes in position order, positions as two enumerative ranks.
 void pulseFields(const PulseSet& set, std::uint16_t& codes, std::uint32_t& positions)
@@ -542,20 +617,7 @@ TrueSpeechEncoder::searchSubframe(DecoderState& state, const Coefficients& c, co
         }
         h[static_cast<std::size_t>(n)] = sum;
     }
-    Phi phi{};
-    for (int delta = 0; delta < kN; ++delta) {
-        float acc = 0;
-        for (int i = kN - 1 - delta; i >= 0; --i) {
-            acc += h[static_cast<std::size_t>(kN - 1 - i)] * h[static_cast<std::size_t>(kN - 1 - i - delta)];
-            phi[static_cast<std::size_t>(i)][static_cast<std::size_t>(i + delta)] = acc;
-            phi[static_cast<std::size_t>(i + delta)][static_cast<std::size_t>(i)] = acc;
-        }
-    }
-
-    std::array<float, kN> diag{};
-    for (std::size_t n = 0; n < kN; ++n) {
-        diag[n] = phi[n][n];
-    }
+    PulseSearch pulses(h);
 
     // Pitch: rank every allowed (lag, gain pair) by a fast estimate that treats the two taps as
     // independent single-delay vectors, then check the best few exactly.
@@ -727,46 +789,20 @@ TrueSpeechEncoder::searchSubframe(DecoderState& state, const Coefficients& c, co
             std::reverse(d.begin(), d.end());
         }
         // Scale estimate from an unquantized greedy placement.
-        float amplitudeSum = 0;
-        {
-            std::array<float, kN> dd = d;
-            std::array<bool, kN> taken{};
-            std::array<int, 2> count{};
-            for (int k = 0; k < 7; ++k) {
-                float bestGain = -1;
-                int bestPos = 0;
-                for (int n = 0; n < kN; ++n) {
-                    const auto un = static_cast<std::size_t>(n);
-                    if (taken[un] || count[static_cast<std::size_t>(halfOf(n))] >= (halfOf(n) == 0 ? 3 : 4)) {
-                        continue;
-                    }
-                    const float gain = dd[un] * dd[un] / std::max(phi[un][un], 1e-6f);
-                    if (gain > bestGain) {
-                        bestGain = gain;
-                        bestPos = n;
-                    }
-                }
-                const auto up = static_cast<std::size_t>(bestPos);
-                const float amp = dd[up] / std::max(phi[up][up], 1e-6f);
-                taken[up] = true;
-                ++count[static_cast<std::size_t>(halfOf(bestPos))];
-                amplitudeSum += std::abs(amp);
-                for (std::size_t n = 0; n < kN; ++n) {
-                    dd[n] -= amp * phi[up][n];
-                }
-            }
-        }
-        const float wanted = std::max(amplitudeSum / 7.0f / 2.0f, 1.0f);
+        pulses.setTarget(d);
+        const float wanted = std::max(pulses.amplitudeSum() / 7.0f / 2.0f, 1.0f);
         int centre = 0;
+        float centreDistance = std::abs(std::log(amplitudeOf(centre, 0) / wanted));
         for (int s = 1; s < kScales; ++s) {
-            if (std::abs(std::log(amplitudeOf(s, 0) / wanted)) <
-                std::abs(std::log(amplitudeOf(centre, 0) / wanted))) {
+            const float distance = std::abs(std::log(amplitudeOf(s, 0) / wanted));
+            if (distance < centreDistance) {
                 centre = s;
+                centreDistance = distance;
             }
         }
         for (int s = std::max(0, centre - effort_.scaleSpread);
              s <= std::min(kScales - 1, centre + effort_.scaleSpread); ++s) {
-            const PulseSet set = searchPulses(d.data(), phi, diag.data(), s, effort_.refinePasses);
+            const PulseSet set = pulses.run(s, effort_.refinePasses);
             const float error = restEnergy + set.deltaError;
             if (error >= bestError) {
                 continue;
