@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -93,9 +94,17 @@ std::int16_t historyAt(const DecoderState& state, int back)
 // response, at a fraction of the cost.
 void synthesisFilter(const std::array<float, 8>& a, const float* x, float* y)
 {
-    for (int n = 0; n < kN; ++n) {
+    for (int n = 0; n < 8; ++n) {
         float sum = x[n];
-        for (int m = 0; m < 8 && m < n; ++m) {
+        for (int m = 0; m < n; ++m) {
+            sum += a[static_cast<std::size_t>(m)] * y[n - 1 - m];
+        }
+        y[n] = sum;
+    }
+    // Past the start every sample takes all eight taps: a fixed-length loop the compiler unrolls.
+    for (int n = 8; n < kN; ++n) {
+        float sum = x[n];
+        for (int m = 0; m < 8; ++m) {
             sum += a[static_cast<std::size_t>(m)] * y[n - 1 - m];
         }
         y[n] = sum;
@@ -274,26 +283,42 @@ private:
     Placement bestPlacement(float a, int from, int to)
     {
         const float a3 = 3.0f * a;
-        for (std::size_t n = 0; n < kN; ++n) {
+        const auto deltaAt = [&](std::size_t n) {
             const float t = std::abs(dd_[n]);
             const float e = diag_[n];
             const float single = a * (a * e - 2.0f * t);
             const float triple = a3 * (a3 * e - 2.0f * t);
-            delta_[n] = std::min(single, triple) + blocked_[n];
+            return std::min(single, triple) + blocked_[n];
+        };
+        const auto end = static_cast<std::size_t>(to);
+        for (auto n = static_cast<std::size_t>(from); n < end; ++n) {
+            delta_[n] = deltaAt(n);
         }
-        Placement best;
-        for (int n = from; n < to; ++n) {
-            if (delta_[static_cast<std::size_t>(n)] < best.delta) {
-                best.delta = delta_[static_cast<std::size_t>(n)];
-                best.position = n;
+        // The lowest value first, four lanes at a time, then where it first occurs.
+        std::array<float, 4> lanes;
+        lanes.fill(kBlocked);
+        auto n = static_cast<std::size_t>(from);
+        for (; n + 4 <= end; n += 4) {
+            for (std::size_t l = 0; l < 4; ++l) {
+                lanes[l] = std::min(lanes[l], delta_[n + l]);
             }
         }
-        if (best.position >= 0) {
-            const auto n = static_cast<std::size_t>(best.position);
-            const float t = std::abs(dd_[n]);
-            const float single = a * (a * diag_[n] - 2.0f * t);
-            const float triple = a3 * (a3 * diag_[n] - 2.0f * t);
-            best.level = (triple < single ? 1 : 0) + (dd_[n] >= 0 ? 0 : 2);
+        for (; n < end; ++n) {
+            lanes[0] = std::min(lanes[0], delta_[n]);
+        }
+        Placement best;
+        const float lowest = std::min(std::min(lanes[0], lanes[1]), std::min(lanes[2], lanes[3]));
+        if (lowest < kBlocked) {
+            best.delta = lowest;
+            best.position = from;
+            while (delta_[static_cast<std::size_t>(best.position)] != lowest) {
+                ++best.position;
+            }
+            const auto at = static_cast<std::size_t>(best.position);
+            const float t = std::abs(dd_[at]);
+            const float single = a * (a * diag_[at] - 2.0f * t);
+            const float triple = a3 * (a3 * diag_[at] - 2.0f * t);
+            best.level = (triple < single ? 1 : 0) + (dd_[at] >= 0 ? 0 : 2);
         }
         return best;
     }
@@ -305,6 +330,89 @@ private:
     std::array<float, kN> dd_{};
     std::array<float, kN> blocked_{};
     std::array<float, kN> delta_{};
+};
+
+// The excitation history at every pitch delay of a range, each delayed vector filtered through
+// the synthesis filter, with its correlations with the target, with itself and with the next
+// delay. A delay shorter than the subframe repeats its period. The delays are the columns, so
+// the loops run across delays (and vectorize) while every column still sums in time order.
+class DelayedResponses {
+public:
+    static constexpr int kMaxDelays = kMaxLag + 2 - kMinLag; // both taps of every lag
+
+    void compute(const DecoderState& state, const std::array<float, 8>& a, const std::array<float, kN>& h,
+                 const std::array<float, kN>& target, int lowDelay, int highDelay)
+    {
+        const auto count = static_cast<std::size_t>(highDelay - lowDelay + 1);
+        h_ = h;
+        target_ = target;
+        // The lowest delay is filtered directly; each further one is the previous response
+        // shifted by a sample, plus the one new history sample's response.
+        std::array<float, kN> p{};
+        std::array<float, kN> lowest{};
+        for (int n = 0; n < std::min(lowDelay, kN); ++n) {
+            p[static_cast<std::size_t>(n)] = historyAt(state, lowDelay - n);
+        }
+        synthesisFilter(a, p.data(), lowest.data());
+        newest_.fill(0.0f);
+        for (std::size_t j = 1; j < count; ++j) {
+            newest_[j] = historyAt(state, lowDelay + static_cast<int>(j));
+        }
+        for (std::size_t n = 0; n < kN; ++n) {
+            period_[n][0] = lowest[n];
+        }
+        for (std::size_t j = 1; j < count; ++j) {
+            period_[0][j] = newest_[j] * h_[0];
+        }
+        for (std::size_t n = 1; n < kN; ++n) {
+            for (std::size_t j = 1; j < count; ++j) {
+                period_[n][j] = period_[n - 1][j - 1] + newest_[j] * h_[n];
+            }
+        }
+        for (std::size_t n = 0; n < kN; ++n) {
+            period_[n][count] = 0.0f; // the neighbour of the highest delay
+        }
+        // A delay shorter than the subframe adds its repeated periods, in place from the end
+        // so the earlier rows still hold the single period.
+        for (std::size_t j = 0; j < count && lowDelay + static_cast<int>(j) < kN; ++j) {
+            const auto delay = static_cast<std::size_t>(lowDelay) + j;
+            for (std::size_t n = kN - 1; n >= delay; --n) {
+                for (std::size_t start = delay; start <= n; start += delay) {
+                    period_[n][j] += period_[n - start][j];
+                }
+            }
+        }
+        cross_.fill(0.0f);
+        energy_.fill(0.0f);
+        neighbour_.fill(0.0f);
+        for (std::size_t n = 0; n < kN; ++n) {
+            const float t = target_[n];
+            const auto& y = period_[n];
+            for (std::size_t j = 0; j < count; ++j) {
+                cross_[j] += t * y[j];
+                energy_[j] += y[j] * y[j];
+                neighbour_[j] += y[j] * y[j + 1];
+            }
+        }
+    }
+
+    // By delay index from the lowest delay.
+    float cross(std::size_t i) const { return cross_[i]; }
+    float energy(std::size_t i) const { return energy_[i]; }
+    float neighbour(std::size_t i) const { return neighbour_[i]; }
+    float filtered(std::size_t n, std::size_t i) const { return period_[n][i]; }
+
+private:
+    static constexpr std::size_t kColumns = kMaxDelays + 1;
+    using Columns = std::array<float, kColumns>;
+
+    std::array<float, kN> h_{};
+    std::array<float, kN> target_{};
+    Columns newest_{};
+    std::array<Columns, kN> period_{}; // one filtered period, then the whole filtered vector
+    Columns cross_{};
+    Columns energy_{};
+    Columns neighbour_{};
 };
 
 // The pulse fields of a set: codes in position order, positions as two enumerative ranks.
@@ -644,52 +752,8 @@ TrueSpeechEncoder::searchSubframe(DecoderState& state, const Coefficients& c, co
         }
         const int lowDelay = lowLag;
         const int highDelay = highLag + 1;
-        std::vector<std::array<float, kN>> filteredDelay(static_cast<std::size_t>(highDelay - lowDelay + 1));
-        std::vector<float> cross(filteredDelay.size());
-        std::vector<float> energy(filteredDelay.size());
-        std::vector<float> neighbour(filteredDelay.size());
-        // Filter the first period of each delayed vector; consecutive delays differ by a shift
-        // and one new sample. A vector shorter than the subframe repeats its period, and so
-        // does its filtered version, added up period by period.
-        std::array<float, kN> period{};
-        for (int delay = lowDelay; delay <= highDelay; ++delay) {
-            if (delay == lowDelay) {
-                std::array<float, kN> p{};
-                for (int n = 0; n < std::min(delay, kN); ++n) {
-                    p[static_cast<std::size_t>(n)] = historyAt(state, delay - n);
-                }
-                synthesisFilter(a, p.data(), period.data());
-            } else {
-                const float first = historyAt(state, delay);
-                for (int n = kN - 1; n > 0; --n) {
-                    period[static_cast<std::size_t>(n)] =
-                        period[static_cast<std::size_t>(n - 1)] + first * h[static_cast<std::size_t>(n)];
-                }
-                period[0] = first * h[0];
-            }
-            auto& yd = filteredDelay[static_cast<std::size_t>(delay - lowDelay)];
-            yd = period;
-            for (int start = delay; start < kN; start += delay) {
-                for (int n = start; n < kN; ++n) {
-                    yd[static_cast<std::size_t>(n)] += period[static_cast<std::size_t>(n - start)];
-                }
-            }
-        }
-        for (std::size_t i = 0; i < filteredDelay.size(); ++i) {
-            float c0 = 0;
-            float e0 = 0;
-            float n0 = 0;
-            for (std::size_t n = 0; n < kN; ++n) {
-                c0 += target[n] * filteredDelay[i][n];
-                e0 += filteredDelay[i][n] * filteredDelay[i][n];
-                if (i + 1 < filteredDelay.size()) {
-                    n0 += filteredDelay[i][n] * filteredDelay[i + 1][n];
-                }
-            }
-            cross[i] = c0;
-            energy[i] = e0;
-            neighbour[i] = n0;
-        }
+        auto responses = std::make_unique<DelayedResponses>();
+        responses->compute(state, a, h, target, lowDelay, highDelay);
         struct Estimate {
             float error;
             int lag;
@@ -703,11 +767,11 @@ TrueSpeechEncoder::searchSubframe(DecoderState& state, const Coefficients& c, co
         std::array<float, kGains> errors{};
         for (int lag = lowLag; lag <= highLag; ++lag) {
             const auto i = static_cast<std::size_t>(lag - lowDelay);
-            const float x0 = -2.0f * cross[i + 1];
-            const float x1 = -2.0f * cross[i];
-            const float e0 = energy[i + 1];
-            const float e1 = energy[i];
-            const float e01 = neighbour[i];
+            const float x0 = -2.0f * responses->cross(i + 1);
+            const float x1 = -2.0f * responses->cross(i);
+            const float e0 = responses->energy(i + 1);
+            const float e1 = responses->energy(i);
+            const float e01 = responses->neighbour(i);
             for (std::size_t g = 0; g < kGains; ++g) {
                 errors[g] = gains.c0[g] * x0 + gains.c1[g] * x1 + gains.c0c0[g] * e0 + gains.c0c1[g] * e01 +
                             gains.c1c1[g] * e1;
@@ -745,7 +809,8 @@ TrueSpeechEncoder::searchSubframe(DecoderState& state, const Coefficients& c, co
                     truespeech::tables::kPitchTaps[static_cast<std::size_t>(2 * candidate.gain + 1)] /
                     16384.0f;
                 for (std::size_t n = 0; n < kN; ++n) {
-                    candidate.filtered[n] = c0 * filteredDelay[i + 1][n] + c1 * filteredDelay[i][n];
+                    candidate.filtered[n] =
+                        c0 * responses->filtered(n, i + 1) + c1 * responses->filtered(n, i);
                 }
             } else {
                 std::array<float, kN> v{};
