@@ -111,6 +111,37 @@ void synthesisFilter(const std::array<float, 8>& a, const float* x, float* y)
     }
 }
 
+// Several signals through the synthesis filter side by side, each in its own lane with just the
+// arithmetic synthesisFilter does: one signal's filter is a chain of dependent steps, while the
+// lanes run in parallel.
+void synthesisFilterEach(const std::array<float, 8>& a, std::vector<std::array<float, kN>>& signals)
+{
+    constexpr std::size_t kLanes = 8;
+    std::array<std::array<float, kLanes>, kN> lanes{};
+    for (std::size_t first = 0; first < signals.size(); first += kLanes) {
+        const std::size_t count = std::min(kLanes, signals.size() - first);
+        for (std::size_t n = 0; n < kN; ++n) {
+            for (std::size_t k = 0; k < kLanes; ++k) {
+                lanes[n][k] = k < count ? signals[first + k][n] : 0.0f;
+            }
+        }
+        for (std::size_t n = 0; n < kN; ++n) {
+            auto sum = lanes[n];
+            for (std::size_t m = 0; m < 8 && m < n; ++m) {
+                for (std::size_t k = 0; k < kLanes; ++k) {
+                    sum[k] += a[m] * lanes[n - 1 - m][k];
+                }
+            }
+            lanes[n] = sum;
+        }
+        for (std::size_t k = 0; k < count; ++k) {
+            for (std::size_t n = 0; n < kN; ++n) {
+                signals[first + k][n] = lanes[n][k];
+            }
+        }
+    }
+}
+
 // The pitch gain pairs as floats, with the products the error estimate needs.
 struct PitchGains {
     std::array<float, kGains> c0{}, c1{}, c0c0{}, c1c1{}, c0c1{};
@@ -792,11 +823,14 @@ TrueSpeechEncoder::searchSubframe(DecoderState& state, const Coefficients& c, co
                 }
             }
         }
-        for (std::size_t i = 0; i < estimates.size(); ++i) {
+        std::vector<PitchCandidate> checked;
+        checked.reserve(estimates.size());
+        std::vector<std::array<float, kN>> repeating; // candidates with a lag inside the subframe
+        for (const Estimate& estimate : estimates) {
             PitchCandidate candidate;
             candidate.on = true;
-            candidate.lag = estimates[i].lag;
-            candidate.gain = estimates[i].gain;
+            candidate.lag = estimate.lag;
+            candidate.gain = estimate.gain;
             if (!truespeech::pitchVector(state.history, candidate.lag, candidate.gain, candidate.v.data())) {
                 continue; // would wrap in the decoder
             }
@@ -813,11 +847,18 @@ TrueSpeechEncoder::searchSubframe(DecoderState& state, const Coefficients& c, co
                         c0 * responses->filtered(n, i + 1) + c1 * responses->filtered(n, i);
                 }
             } else {
-                std::array<float, kN> v{};
+                auto& v = repeating.emplace_back();
                 for (std::size_t n = 0; n < kN; ++n) {
                     v[n] = candidate.v[n];
                 }
-                synthesisFilter(a, v.data(), candidate.filtered.data());
+            }
+            checked.push_back(candidate);
+        }
+        synthesisFilterEach(a, repeating);
+        std::size_t nextRepeating = 0;
+        for (PitchCandidate& candidate : checked) {
+            if (candidate.lag < kN) {
+                candidate.filtered = repeating[nextRepeating++];
             }
             float error = 0;
             for (std::size_t n = 0; n < kN; ++n) {
@@ -838,21 +879,24 @@ TrueSpeechEncoder::searchSubframe(DecoderState& state, const Coefficients& c, co
     SubframeChoice best;
     float bestError = std::numeric_limits<float>::max();
     const PitchCandidate* bestPitch = &pitch[0];
-    for (const PitchCandidate& candidate : pitch) {
-        std::array<float, kN> rest{};
+    // Backward-filtered targets: each time-reversed remainder through the synthesis filter.
+    std::vector<std::array<float, kN>> backward(pitch.size());
+    std::vector<float> restEnergies(pitch.size());
+    for (std::size_t c = 0; c < pitch.size(); ++c) {
         float restEnergy = 0;
         for (std::size_t n = 0; n < kN; ++n) {
-            rest[n] = target[n] - candidate.filtered[n];
-            restEnergy += rest[n] * rest[n];
+            const float rest = target[n] - pitch[c].filtered[n];
+            backward[c][kN - 1 - n] = rest;
+            restEnergy += rest * rest;
         }
-        // Backward-filtered target: the time-reversed remainder through the synthesis filter.
+        restEnergies[c] = restEnergy;
+    }
+    synthesisFilterEach(a, backward);
+    for (std::size_t c = 0; c < pitch.size(); ++c) {
+        const PitchCandidate& candidate = pitch[c];
+        const float restEnergy = restEnergies[c];
         std::array<float, kN> d{};
-        {
-            std::array<float, kN> reversed{};
-            std::reverse_copy(rest.begin(), rest.end(), reversed.begin());
-            synthesisFilter(a, reversed.data(), d.data());
-            std::reverse(d.begin(), d.end());
-        }
+        std::reverse_copy(backward[c].begin(), backward[c].end(), d.begin());
         // Scale estimate from an unquantized greedy placement.
         pulses.setTarget(d);
         const float wanted = std::max(pulses.amplitudeSum() / 7.0f / 2.0f, 1.0f);
