@@ -85,11 +85,6 @@ void subframePredictors(const Coefficients& current, const Coefficients& previou
     }
 }
 
-int pitchLag(int code, int lagBase)
-{
-    return std::clamp(code / 25 + lagBase + 18, 0, kHistoryLength - 1);
-}
-
 bool pitchVector(const std::array<std::int32_t, kHistoryLength>& history, int lag, int gainIndex,
                  std::int16_t v[kTrueSpeechSubframeSamples])
 {

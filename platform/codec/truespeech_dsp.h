@@ -3,6 +3,7 @@
 // as its local decoder, so both stay in step sample for sample.
 #include "platform/codec/truespeech_frame.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -31,7 +32,11 @@ void subframePredictors(const Coefficients& current, const Coefficients& previou
                         std::array<Coefficients, 4>& out);
 
 // Pitch lag (delay of the second tap) for a code and lag base; the first tap is one further back.
-int pitchLag(int code, int lagBase);
+// Inline: the encoder asks it for every code of every lag base.
+inline int pitchLag(int code, int lagBase)
+{
+    return std::clamp(code / 25 + lagBase + 18, 0, kHistoryLength - 1);
+}
 
 // The long-term prediction for a given lag (18..145) and gain pair index (0..24). Returns false
 // when a value had to be wrapped to 16 bits.

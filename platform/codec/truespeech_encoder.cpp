@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace qlnrec::platform {
@@ -182,6 +183,25 @@ float amplitudeOf(int scale, int level)
 
 constexpr float kBlocked = 1e30f;
 
+// The lowest of v[from..to) or kBlocked, whichever is lower; four independent lanes, so the
+// compiler vectorizes it (a minimum is exact in any order).
+float lowestOf(const float* v, int from, int to)
+{
+    std::array<float, 4> lanes;
+    lanes.fill(kBlocked);
+    auto n = static_cast<std::size_t>(from);
+    const auto end = static_cast<std::size_t>(to);
+    for (; n + 4 <= end; n += 4) {
+        for (std::size_t l = 0; l < 4; ++l) {
+            lanes[l] = std::min(lanes[l], v[n + l]);
+        }
+    }
+    for (; n < end; ++n) {
+        lanes[0] = std::min(lanes[0], v[n]);
+    }
+    return std::min(std::min(lanes[0], lanes[1]), std::min(lanes[2], lanes[3]));
+}
+
 struct Placement {
     float delta = kBlocked;
     int position = -1;
@@ -309,36 +329,18 @@ private:
 
     // Best pulse in [from, to): the error change of adding +-a or +-3a (sign of the
     // backward-filtered target) at each free position. 3a beats a exactly when |target| > 2 a
-    // energy. The changes are worked out for the whole subframe in one branch-free pass; the
-    // first lowest one wins.
+    // energy. The changes are worked out over the range in one branch-free pass; the first
+    // lowest one wins.
     Placement bestPlacement(float a, int from, int to)
     {
-        const float a3 = 3.0f * a;
-        const auto deltaAt = [&](std::size_t n) {
-            const float t = std::abs(dd_[n]);
-            const float e = diag_[n];
-            const float single = a * (a * e - 2.0f * t);
-            const float triple = a3 * (a3 * e - 2.0f * t);
-            return std::min(single, triple) + blocked_[n];
-        };
         const auto end = static_cast<std::size_t>(to);
         for (auto n = static_cast<std::size_t>(from); n < end; ++n) {
-            delta_[n] = deltaAt(n);
+            const auto [single, triple] = errorChanges(a, n);
+            delta_[n] = std::min(single, triple) + blocked_[n];
         }
-        // The lowest value first, four lanes at a time, then where it first occurs.
-        std::array<float, 4> lanes;
-        lanes.fill(kBlocked);
-        auto n = static_cast<std::size_t>(from);
-        for (; n + 4 <= end; n += 4) {
-            for (std::size_t l = 0; l < 4; ++l) {
-                lanes[l] = std::min(lanes[l], delta_[n + l]);
-            }
-        }
-        for (; n < end; ++n) {
-            lanes[0] = std::min(lanes[0], delta_[n]);
-        }
+        // The lowest value first, then where it first occurs.
         Placement best;
-        const float lowest = std::min(std::min(lanes[0], lanes[1]), std::min(lanes[2], lanes[3]));
+        const float lowest = lowestOf(delta_.data(), from, to);
         if (lowest < kBlocked) {
             best.delta = lowest;
             best.position = from;
@@ -346,12 +348,19 @@ private:
                 ++best.position;
             }
             const auto at = static_cast<std::size_t>(best.position);
-            const float t = std::abs(dd_[at]);
-            const float single = a * (a * diag_[at] - 2.0f * t);
-            const float triple = a3 * (a3 * diag_[at] - 2.0f * t);
+            const auto [single, triple] = errorChanges(a, at);
             best.level = (triple < single ? 1 : 0) + (dd_[at] >= 0 ? 0 : 2);
         }
         return best;
+    }
+
+    // The error changes of a pulse of size a and of 3a at position n, signed like the target.
+    std::pair<float, float> errorChanges(float a, std::size_t n) const
+    {
+        const float a3 = 3.0f * a;
+        const float t = std::abs(dd_[n]);
+        const float e = diag_[n];
+        return {a * (a * e - 2.0f * t), a3 * (a3 * e - 2.0f * t)};
     }
 
     Phi phi_{};
@@ -806,6 +815,9 @@ TrueSpeechEncoder::searchSubframe(DecoderState& state, const Coefficients& c, co
             for (std::size_t g = 0; g < kGains; ++g) {
                 errors[g] = gains.c0[g] * x0 + gains.c1[g] * x1 + gains.c0c0[g] * e0 + gains.c0c1[g] * e01 +
                             gains.c1c1[g] * e1;
+            }
+            if (estimates.size() == keep && lowestOf(errors.data(), 0, kGains) >= estimates.back().error) {
+                continue; // no gain pair of this lag makes the list
             }
             for (int g = 0; g < kGains; ++g) {
                 const float error = errors[static_cast<std::size_t>(g)];
