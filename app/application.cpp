@@ -29,7 +29,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
@@ -67,28 +66,6 @@ std::unique_ptr<platform::LinePlatform> createLines(platform::EventService& even
         lines = platform::LinePlatform::create(events, QStringLiteral("sim:1"), error);
     }
     return lines;
-}
-
-// A private folder of its own for one demonstration run; empty when none can be made.
-QString makeDemoFolder()
-{
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/qlnrec-demo-XXXXXX"));
-    if (!dir.isValid()) {
-        return {};
-    }
-    dir.setAutoRemove(false);
-    return dir.path();
-}
-
-// The demonstration's line is in use, shows its caller in the popup and answers on the fourth
-// ring.
-void prepareDemoSettings(platform::SettingsStore& store)
-{
-    QFile(store.filePath()).open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QString config = QStringLiteral("Config");
-    store.saveSetting(config, QStringLiteral("Line0"), QStringLiteral("1"));
-    store.saveSetting(config, QStringLiteral("Rings"), QStringLiteral("4"));
-    store.saveSetting(config, QStringLiteral("PopCallID"), QStringLiteral("1"));
 }
 
 } // namespace
@@ -138,15 +115,19 @@ int runApplication(int argc, char** argv)
         dialogs = std::make_unique<platform::QtDialogService>();
     }
 
-    // The demonstration keeps its files and settings apart from the user's own, answers on the
-    // fourth ring and leaves its folder for a look afterwards.
-    const bool demoFolderWanted = options.demo && options.home.isEmpty();
-    const QString demoFolder = demoFolderWanted ? makeDemoFolder() : QString();
-    if (demoFolderWanted && demoFolder.isEmpty()) {
-        printError(
-            QStringLiteral("--demo: cannot make a folder for the demonstration in %1").arg(QDir::tempPath()));
-        return 1;
+    // The demonstration runs in a profile of its own, removed at the end unless kept.
+    std::unique_ptr<DemoProfile> demo;
+    if (options.demo) {
+        demo = DemoProfile::create(options.home, &error);
+        if (!demo) {
+            printError(QStringLiteral("--demo: %1").arg(error));
+            return 1;
+        }
+        if (options.keepDemo) {
+            demo->keep();
+        }
     }
+    const QString demoFolder = demo ? demo->folder() : QString();
     const QString programFolder =
         core::ProgramFolders::resolveProgramFolder(demoFolder.isEmpty() ? options.home : demoFolder);
     if (!core::ProgramFolders::ensureWritableFolder(programFolder, &error)) {
@@ -193,14 +174,16 @@ int runApplication(int argc, char** argv)
         return 2;
     }
 
-    platform::SettingsStore store(
-        applicationName, demoFolder.isEmpty() ? platform::SettingsStore::defaultFilePath(applicationName)
-                                              : demoFolder + QStringLiteral("/qlnrec.conf"));
-    if (!demoFolder.isEmpty()) {
-        prepareDemoSettings(store);
-        printError(QStringLiteral("demonstration: files and settings in %1").arg(demoFolder));
+    platform::SettingsStore store(applicationName,
+                                  demo ? demo->settingsPath()
+                                       : platform::SettingsStore::defaultFilePath(applicationName));
+    if (demo) {
+        demo->prepareSettings(store);
+        printError(QStringLiteral("demonstration: files and settings in %1, %2")
+                       .arg(demoFolder, demo->kept() ? QStringLiteral("kept after the end")
+                                                     : QStringLiteral("removed at the end")));
     }
-    platform::DesktopShellService shell;
+    platform::DesktopShellService shell(autoStartArguments(options, programFolder));
     // Modal windows: real ones, or (headless) each answered at once with its default button.
     std::unique_ptr<platform::ModalRunner> modal;
     if (options.headless()) {
@@ -217,7 +200,8 @@ int runApplication(int argc, char** argv)
                                     *lines,
                                     *mediaBackend,
                                     programFolder,
-                                    QCoreApplication::applicationFilePath(),
+                                    // The demonstration leaves the login start as it is.
+                                    demo ? QString() : QCoreApplication::applicationFilePath(),
                                     {},
                                     [](int exitCode) { QCoreApplication::exit(exitCode); }});
     Lifecycle& lifecycle = program.lifecycle();
@@ -268,6 +252,11 @@ int runApplication(int argc, char** argv)
             }
             if (options.exitWhenDone) {
                 startup.requestShutdown();
+                return;
+            }
+            // The demonstration ends by playing the message it took, as the user would.
+            if (options.demo && completed && program.listPlayer()) {
+                program.listPlayer()->playAll();
             }
         });
     });

@@ -29,8 +29,13 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
                                          QStringLiteral("Run the clock as fast as events allow."));
     const QCommandLineOption exitWhenDone(QStringLiteral("exit-when-done"),
                                           QStringLiteral("End the program when the scenario has played."));
-    const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Watch a demonstration call on a simulated line."));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Watch a demonstration call on a simulated line, in a profile of its own (settings, "
+                       "program folder and recordings in a temporary folder, removed at the end; with "
+                       "--home, in DIR, which is kept). Your own settings and recordings are not touched."));
+    const QCommandLineOption keepDemo(QStringLiteral("keep-demo"),
+                                      QStringLiteral("Keep the demonstration's folder after the end."));
     const QCommandLineOption language(
         QStringLiteral("language"),
         QStringLiteral("Language for this run: 0 English, 1 Simplified Chinese, "
@@ -46,8 +51,8 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
         QStringLiteral("Report on standard error every time the window stops responding for more than MS "
                        "milliseconds, and the longest such pause at the end (for slow machines)."),
         QStringLiteral("MS"));
-    parser.addOptions(
-        {help, home, lines, scenario, virtualTime, exitWhenDone, demo, language, activity, logStalls});
+    parser.addOptions({help, home, lines, scenario, virtualTime, exitWhenDone, demo, keepDemo, language,
+                       activity, logStalls});
     parser.addVersionOption();
 
     if (!parser.parse(arguments)) {
@@ -74,6 +79,11 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
     options.virtualTime = parser.isSet(virtualTime);
     options.exitWhenDone = parser.isSet(exitWhenDone);
     options.demo = parser.isSet(demo);
+    options.keepDemo = parser.isSet(keepDemo);
+    if (options.keepDemo && !options.demo) {
+        *error = QStringLiteral("--keep-demo goes with --demo");
+        return std::nullopt;
+    }
     if (parser.isSet(logStalls)) {
         bool ok = false;
         options.logStallsMs = parser.value(logStalls).trimmed().toInt(&ok);
@@ -96,6 +106,14 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
         return std::nullopt;
     }
     return options;
+}
+
+QStringList autoStartArguments(const CommandLineOptions& options, const QString& programFolder)
+{
+    if (options.home.isEmpty() && qEnvironmentVariableIsEmpty("QLNREC_HOME")) {
+        return {};
+    }
+    return {QStringLiteral("--home"), programFolder};
 }
 
 } // namespace qlnrec::app

@@ -14,6 +14,7 @@ struct CommandLineOptions {
     bool virtualTime = false;        // --virtual-time: run the clock as fast as events allow
     bool exitWhenDone = false;       // --exit-when-done: end when the scenario has played
     bool demo = false;               // --demo: a simulated line and a demonstration call
+    bool keepDemo = false;           // --keep-demo: the demonstration's folder stays after the end
     QString activity;                // --activity FILE: what the program did to the simulated lines
     std::optional<QString> language; // --language N: the language for this run (0, 1, 2)
     int logStallsMs = 0;             // --log-stalls MS: report event-loop stalls longer than MS
@@ -26,5 +27,9 @@ struct CommandLineOptions {
 // command line; sets *helpText and returns nothing for --help / --version.
 std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments, QString* error,
                                                    QString* helpText = nullptr);
+
+// What the start-at-login entry passes to the program: "--home" and programFolder when the folder
+// came from --home or QLNREC_HOME (a login session has neither), else nothing.
+QStringList autoStartArguments(const CommandLineOptions& options, const QString& programFolder);
 
 } // namespace qlnrec::app

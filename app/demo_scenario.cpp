@@ -1,6 +1,12 @@
 #include "app/demo_scenario.h"
 
+#include "core/program_folders.h"
+#include "platform/core/settings_store.h"
+
+#include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace qlnrec::app {
 
@@ -26,6 +32,50 @@ QString demoScenarioText()
                "+9   0 hangup\n"
                "+4   0 end\n")
         .arg(message);
+}
+
+std::unique_ptr<DemoProfile> DemoProfile::create(const QString& home, QString* error)
+{
+    if (!home.isEmpty()) {
+        const QString folder = core::ProgramFolders::resolveProgramFolder(home);
+        if (!core::ProgramFolders::ensureWritableFolder(folder, error)) {
+            return nullptr;
+        }
+        auto profile = std::unique_ptr<DemoProfile>(new DemoProfile(folder));
+        profile->keep();
+        return profile;
+    }
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/qlnrec-demo-XXXXXX"));
+    if (!dir.isValid()) {
+        *error = QStringLiteral("cannot make a folder for the demonstration in %1 (%2)")
+                     .arg(QDir::tempPath(), dir.errorString());
+        return nullptr;
+    }
+    dir.setAutoRemove(false);
+    return std::unique_ptr<DemoProfile>(new DemoProfile(dir.path()));
+}
+
+DemoProfile::~DemoProfile()
+{
+    if (!keep_) {
+        QDir(folder_).removeRecursively();
+    }
+}
+
+QString DemoProfile::settingsPath() const
+{
+    return folder_ + QStringLiteral("/qlnrec.conf");
+}
+
+void DemoProfile::prepareSettings(platform::SettingsStore& store) const
+{
+    // Made private to the user before the first setting goes in; a file there stays as it is.
+    QFile(store.filePath()).open(QIODevice::Append, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString config = QStringLiteral("Config");
+    store.saveSetting(config, QStringLiteral("SaveFile"), folder_ + QStringLiteral("/waveFiles/"));
+    store.saveSetting(config, QStringLiteral("Line0"), QStringLiteral("1"));
+    store.saveSetting(config, QStringLiteral("Rings"), QStringLiteral("4"));
+    store.saveSetting(config, QStringLiteral("PopCallID"), QStringLiteral("1"));
 }
 
 } // namespace qlnrec::app

@@ -24,7 +24,7 @@ DisclaimerChoice RunnerModalWindows::showDisclaimer(QWidget* owner)
 
 void RunnerModalWindows::showWhatsNew(QWidget* owner)
 {
-    frmWhatsNew whatsNew(owner);
+    frmWhatsNew whatsNew(strings_, owner);
     runWithDefault(runner_, whatsNew, "cmdClose");
 }
 

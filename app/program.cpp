@@ -74,7 +74,8 @@ Program::Program(const ProgramPlatform& platform)
       dialer_(lines_, dialRecords_, phoneBookFile_, platform.programFolder),
       callerId_(lines_, platform.programFolder, callerIdLinks()), blocking_(lines_),
       popup_(lines_, popupWindowFactory()), player_(platform.events, mci_, platform.dialogs, strings_, {}),
-      tray_(platform.shell, platform.events, statusLog_, trayWindow()),
+      tray_(platform.shell, platform.events, statusLog_, strings_, trayWindow()),
+      notifier_(platform.shell, config_, strings_),
       windows_(strings_, platform.modal), services_{platform.events, platform.dialogs, platform.shell,
                                                     config_,         strings_,         statusLog_,
                                                     state_,          windows_,         *this,
@@ -150,6 +151,7 @@ audio::Recorder::Hooks Program::recorderHooks()
         if (recordingLists_) {
             recordingLists_->AddFinishedRecording(name);
         }
+        notifier_.recordingFinished(name);
     };
     // The called party of an outgoing call answered: with the legal box ticked, the legal notice
     // plays before the recording proper.
@@ -169,7 +171,12 @@ telephony::AnsweringSequence::Links Program::answeringLinks()
 telephony::CallerIdDisplay::Links Program::callerIdLinks()
 {
     telephony::CallerIdDisplay::Links links;
-    links.pushReceivedNumber = [this](const QString& number) { dialRecords_.pushReceivedNumber(number); };
+    links.pushReceivedNumber = [this](const QString& number) {
+        dialRecords_.pushReceivedNumber(number);
+        // The caller is known now: the phone book's name, else the one the line sent.
+        notifier_.incomingCall(number,
+                               phoneBookTable_.nameFor(number).value_or(lines_.state().callerNameText));
+    };
     links.showInDialer = [this](const QString& number) {
         loadDialWindow();
         dialer_.setNumber(number);
@@ -365,7 +372,7 @@ void Program::loadRecordingLists()
     recordingLists_.emplace(config_, platform_.dialogs, state_.recordingsFolder);
     listPlayer_.emplace(platform_.events, *recordingLists_, player_);
     recordingLists_->mailTo = [this](const QString& name) {
-        tools::mailRecording(state_.recordingsFolder, name, platform_.shell, platform_.dialogs);
+        tools::mailRecording(state_.recordingsFolder, name, platform_.shell, platform_.dialogs, strings_);
     };
     if (frmMain* window = mainWindow()) {
         recordingListsBinder_ = new records::RecordingListsBinder(
@@ -445,7 +452,7 @@ SetupDialogOpeners Program::setupOpeners()
     SetupDialogOpeners openers;
     openers.ringRules = [this](QWidget* owner) { showRingRules(ringRuleDialogs_, owner); };
     openers.blackList = [this](QWidget* owner) {
-        ui::frmBlackpub form({blockList_, screeningRules_, screening_, config_}, platform_.dialogs,
+        ui::frmBlackpub form({blockList_, screeningRules_, screening_, config_, strings_}, platform_.dialogs,
                              platform_.modal, owner);
         platform_.modal.run(form);
     };

@@ -13,6 +13,7 @@
 // Nothing runs until startup().start(): the lines open in the load sequence, when every role is
 // already bound, so no early call can miss the recorder.
 #include "app/app_services.h"
+#include "app/call_notifier.h"
 #include "app/modal_windows.h"
 #include "app/rings/ring_rule_dialogs.h"
 #include "app/rings/ring_rules.h"
@@ -246,6 +247,7 @@ private:
     telephony::IncomingCallPopup popup_;
     records::RecordingPlayer player_;
     TrayIcon tray_;
+    CallNotifier notifier_;
     std::optional<records::RecordingLists> recordingLists_;
     QPointer<QObject> recordingListsBinder_; // lives with the main window's lists
     QPointer<QDialog> blackListAdd_;         // frmPBAdd1 from the status list; not modal

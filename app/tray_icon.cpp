@@ -1,14 +1,15 @@
 #include "app/tray_icon.h"
 
 #include "core/status_line.h"
+#include "core/strings.h"
 #include "platform/core/event_service.h"
 #include "platform/core/shell_service.h"
 
 namespace qlnrec::app {
 
 TrayIcon::TrayIcon(platform::ShellService& shell, platform::EventService& events, core::StatusLine& status,
-                   Window window)
-    : shell_(shell), events_(events), status_(status), window_(std::move(window))
+                   const core::Strings& strings, Window window)
+    : shell_(shell), events_(events), status_(status), strings_(strings), window_(std::move(window))
 {
 }
 
@@ -21,13 +22,13 @@ void TrayIcon::windowMinimised()
         // Hiding the window with no icon to bring it back would lose it.
         if (!noTraySaid_) {
             noTraySaid_ = true;
-            status_.addStatusLine(QStringLiteral(
-                "This desktop has no notification area: the minimised window stays in the task bar"));
+            status_.addStatusLine(strings_.text(core::ProgramText::TrayNoNotificationArea));
         }
         return;
     }
     shown_ = true;
-    shell_.addTrayIcon(kTip, [this](platform::TrayClick click) { clicked(click); });
+    shell_.addTrayIcon(strings_.text(core::ProgramText::TrayTip),
+                       [this](platform::TrayClick click) { clicked(click); });
     // After the minimise has finished: it shows the window as its last step.
     events_.post([this] {
         if (shown_) {

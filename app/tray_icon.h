@@ -9,7 +9,8 @@
 
 namespace qlnrec::core {
 class StatusLine;
-}
+class Strings;
+} // namespace qlnrec::core
 
 namespace qlnrec::platform {
 class EventService;
@@ -21,9 +22,6 @@ namespace qlnrec::app {
 
 class TrayIcon {
 public:
-    static inline const QString kTip =
-        QStringLiteral("Quillon Recorder - Right Click To Record Outgoing Call");
-
     // What the icon does to the main window and the dialer.
     struct Window {
         std::function<void()> hide;
@@ -31,8 +29,9 @@ public:
         std::function<void()> quickDial;
     };
 
+    // strings: the current language's, read at each use (the language is set at start).
     TrayIcon(platform::ShellService& shell, platform::EventService& events, core::StatusLine& status,
-             Window window);
+             const core::Strings& strings, Window window);
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 
@@ -48,6 +47,7 @@ private:
     platform::ShellService& shell_;
     platform::EventService& events_;
     core::StatusLine& status_;
+    const core::Strings& strings_;
     Window window_;
     bool shown_ = false;
     bool noTraySaid_ = false;

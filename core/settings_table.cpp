@@ -71,6 +71,9 @@ const SettingKey kScreenPhoneBookWins =
     config("ScreenPhoneBookWins", K::Flag, text("0"), kPlain, "call blocking, black list window");
 const SettingKey kScreenKnownOnly =
     config("ScreenKnownOnly", K::Flag, text("0"), kPlain, "call blocking, black list window");
+// Not journaled: the journal keeps the keys it always had.
+const SettingKey kNotify =
+    config("Notify", K::Flag, text("1"), kPlain, "desktop notifications of calls and messages, setup dialog");
 const SettingKey kUrl = config("Url", K::Text, kNoDefault, kPlain, "main window (web page)");
 const SettingKey kLastCallerId = config("Last_CallerID", K::Text, kNoDefault, kPlain, "dialer");
 const SettingKey kPopCallIdTime = config("PopCallIDTime", K::Number, text("15"), kPlain, "caller-ID popup");
@@ -165,7 +168,7 @@ QList<SettingKey> fixedSettingKeys()
         kPopCallId, kMinOnStart, kActionMan,     kAutoStart,    kSilence,  kSilenceLevel, kSilenceLevelSetup,
         kSilenceD,  kFastBusy,   kCountry,       kBlockUnknown, kUrl,      kLastCallerId, kPopCallIdTime,
         kCopyMove,  kDialOut,    kUseDialPrefix, kDialPrefix};
-    all << kScreenPhoneBookWins << kScreenKnownOnly;
+    all << kScreenPhoneBookWins << kScreenKnownOnly << kNotify;
     return all;
 }
 

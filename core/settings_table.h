@@ -91,6 +91,7 @@ extern const SettingKey kDialPrefix;
 // Call screening, both off by default (the block list alone decides, as it always did).
 extern const SettingKey kScreenPhoneBookWins; // the phone book wins over the block list and block rules
 extern const SettingKey kScreenKnownOnly;     // callers neither in the phone book nor allowed are blocked
+extern const SettingKey kNotify; // desktop notifications of incoming calls and new messages (default on)
 
 } // namespace keys
 

@@ -1,7 +1,9 @@
 #pragma once
 // The user-interface string table: every text the screens load by id, in English, Simplified
-// Chinese (ids + 1000) and Traditional Chinese (ids + 2000). Texts that the screens keep as
-// literals are not in the table and stay English in every language.
+// Chinese (ids + 1000) and Traditional Chinese (ids + 2000); and, through text(), the texts this
+// program added beyond that table, in the same three languages.
+#include "core/program_texts.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,6 +24,8 @@ public:
 
     // The text of row (language offset + baseId); empty for a row the table does not hold.
     QString loadText(int baseId) const;
+    // A text the program added beyond the table, in this language.
+    QString text(ProgramText id) const { return programText(id, offset_); }
 
     // The offset for a stored "Language" value: "0" -> 0, "1" -> 1000, "2" -> 2000; the
     // numeric value is read leniently. Empty, non-numeric and out-of-range values give English.

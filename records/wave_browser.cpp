@@ -226,8 +226,8 @@ bool WaveBrowser::deleteSelected()
     const bool removed = file.remove();
     if (!removed) {
         services_.dialogs.messageBox(
-            QStringLiteral("Cannot delete %1: %2").arg(selected_, file.errorString()), caption(),
-            platform::MessageIcon::Critical);
+            services_.strings.text(core::ProgramText::BrowseCannotDelete).arg(selected_, file.errorString()),
+            caption(), platform::MessageIcon::Critical);
     }
     refreshFiles();
     return removed;
@@ -236,8 +236,9 @@ bool WaveBrowser::deleteSelected()
 void WaveBrowser::explore()
 {
     if (!services_.shell.exploreFolder(folder_)) {
-        services_.dialogs.messageBox(QStringLiteral("Cannot show %1 in the file manager.").arg(folder_),
-                                     caption(), platform::MessageIcon::Critical);
+        services_.dialogs.messageBox(
+            services_.strings.text(core::ProgramText::BrowseCannotShowFolder).arg(folder_), caption(),
+            platform::MessageIcon::Critical);
     }
 }
 

@@ -13,7 +13,7 @@ PKGS=(
   xvfb xauth x11-utils imagemagick poppler-utils
   sox libsox-fmt-all ffmpeg espeak-ng socat python3
   fonts-noto-cjk fonts-dejavu-core
-  xdg-utils binutils
+  xdg-utils binutils dbus-daemon
   pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev
 )

@@ -1,5 +1,6 @@
 #include "tools/mail_recording.h"
 
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/shell_service.h"
 
@@ -9,7 +10,7 @@
 namespace qlnrec::tools {
 
 void mailRecording(const QString& recordingsFolder, const QString& name, platform::ShellService& shell,
-                   platform::DialogService& dialogs)
+                   platform::DialogService& dialogs, const core::Strings& strings)
 {
     platform::MailRequest mail;
     mail.subject = name;
@@ -25,14 +26,13 @@ void mailRecording(const QString& recordingsFolder, const QString& name, platfor
     mail.attachmentPath = path;
     mail.attachmentName = name;
     platform::DialogService* box = &dialogs;
-    shell.sendMail(mail, [box](int result) {
+    const QString noProgram = strings.text(core::ProgramText::MailNoProgram);
+    shell.sendMail(mail, [box, noProgram](int result) {
         if (result == platform::kMailSuccess) {
             return;
         }
         if (result == platform::kMailNoHandOver) {
-            box->messageBox(QStringLiteral("No mail program could be started: xdg-email (package "
-                                           "xdg-utils) is not installed. Message has not been sent."),
-                            QStringLiteral("Send Mail"), platform::MessageIcon::Critical);
+            box->messageBox(noProgram, QStringLiteral("Send Mail"), platform::MessageIcon::Critical);
             return;
         }
         box->messageBox(QStringLiteral("Error sending message. Message has not been sent.\n\n"

@@ -8,15 +8,21 @@ namespace Ui {
 class frmWhatsNew;
 }
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::app {
 
 class frmWhatsNew : public QDialog {
     Q_OBJECT
 public:
+    // In the language of strings.
+    explicit frmWhatsNew(const core::Strings& strings, QWidget* parent = nullptr);
+    // In English.
     explicit frmWhatsNew(QWidget* parent = nullptr);
     ~frmWhatsNew() override;
     Ui::frmWhatsNew& ui() { return *ui_; }
-    static QString notesHtml();
 
 private:
     std::unique_ptr<Ui::frmWhatsNew> ui_;

@@ -34,6 +34,7 @@ frmSetup::frmSetup(SetupContext& context, SetupDialogOpeners openers, QWidget* p
     ChkMinOnStart = ui_->ChkMinOnStart;
     chkAction = ui_->chkAction;
     chkStartUp = ui_->chkStartUp;
+    chkNotify = ui_->chkNotify;
     chkSilence = ui_->chkSilence;
     txtSilenceLevel = ui_->txtSilenceLevel;
     txtSilenceSecond = ui_->txtSilenceSecond;
@@ -122,6 +123,7 @@ void frmSetup::setCaptions()
     ChkMinOnStart->setText(s.loadText(1103));
     chkAction->setText(s.loadText(1106));
     chkStartUp->setText(s.loadText(1107));
+    chkNotify->setText(s.text(core::ProgramText::SetupNotifications));
     Frame4->setTitle(s.loadText(1108));
     chkSilence->setText(s.loadText(1109));
     ui_->lblSilenceLevel2->setText(s.loadText(1123));
@@ -159,6 +161,7 @@ void frmSetup::showFields()
     ChkMinOnStart->setChecked(f.minimizeOnStart);
     chkAction->setChecked(f.answerManually);
     chkStartUp->setChecked(f.autoStart);
+    chkNotify->setChecked(f.notify);
     chkSilence->setChecked(f.silence);
     txtSilenceLevel->setText(f.silenceLevel);
     txtSilenceSecond->setText(f.silenceSeconds);
@@ -182,6 +185,7 @@ void frmSetup::takeFields()
     f.minimizeOnStart = ChkMinOnStart->isChecked();
     f.answerManually = chkAction->isChecked();
     f.autoStart = chkStartUp->isChecked();
+    f.notify = chkNotify->isChecked();
     f.silence = chkSilence->isChecked();
     f.silenceLevel = txtSilenceLevel->text();
     f.silenceSeconds = txtSilenceSecond->text();

@@ -67,6 +67,7 @@ public:
     QCheckBox* ChkMinOnStart = nullptr;
     QCheckBox* chkAction = nullptr;
     QCheckBox* chkStartUp = nullptr;
+    QCheckBox* chkNotify = nullptr;
     QCheckBox* chkSilence = nullptr;
     QLineEdit* txtSilenceLevel = nullptr;
     QLineEdit* txtSilenceSecond = nullptr;

@@ -124,6 +124,7 @@ void SetupModel::readSettings()
     fields_.answerManually = snapshot.answerManually != 0;
     // 13.
     fields_.autoStart = ticked(config.get(kAutoStart));
+    fields_.notify = config.get(kNotify) != QLatin1String("0");
     fields_.fastBusy = ticked(config.get(kFastBusy));
     fields_.country = choice(config, kCountry);
     fields_.blockUnknown = ticked(config.get(kBlockUnknown));
@@ -262,6 +263,7 @@ SetupModel::SaveResult SetupModel::save()
     config.save(kActionMan, flag(fields_.answerManually));
     config.save(kAutoStart, flag(fields_.autoStart));
     config.setAutoStart(fields_.autoStart);
+    config.save(kNotify, flag(fields_.notify));
     // 9. A level typed and saved straight away (Enter) never left the field: bound it here too.
     holdSilenceLevel();
     config.save(kSilence, flag(fields_.silence));

@@ -50,6 +50,7 @@ struct SetupFields {
     bool minimizeOnStart = false;              // ChkMinOnStart
     bool answerManually = false;               // chkAction
     bool autoStart = false;                    // chkStartUp
+    bool notify = true;                        // chkNotify: desktop notifications
     bool silence = false;                      // chkSilence
     QString silenceLevel;                      // txtSilenceLevel
     QString silenceSeconds;                    // txtSilenceSecond

@@ -1,8 +1,8 @@
 #pragma once
 // The desktop services the program only starts or calls: opening documents and folders,
-// starting helper programs, the start-at-login entry, printing and handing a mail to the user's
-// mail program. Only the interface lives here, so code that calls the shell needs neither
-// widgets nor printing; the implementations are in platform/shell.
+// starting helper programs, the start-at-login entry, printing, handing a mail to the user's
+// mail program and desktop notifications. Only the interface lives here, so code that calls the shell needs
+// neither widgets nor printing; the implementations are in platform/shell.
 #include <QString>
 #include <QStringList>
 
@@ -55,6 +55,10 @@ public:
     // Shows the icon with a tip; clicked hears every click on it until it is removed.
     virtual void addTrayIcon(const QString& tip, std::function<void(TrayClick)> clicked) = 0;
     virtual void removeTrayIcon() = 0;
+
+    // A short message the desktop shows outside the program's window (an incoming call, a new
+    // message). Best effort: nothing is said when the desktop can show nothing.
+    virtual void notify(const QString& title, const QString& body) = 0;
 };
 
 } // namespace qlnrec::platform

@@ -1,6 +1,9 @@
 #include "platform/shell/shell_service.h"
 
+#include "platform/shell/desktop_notifier.h"
+
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -8,8 +11,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <array>
 
 namespace qlnrec::platform {
@@ -70,17 +75,17 @@ QString findProgram(const QString& program)
     return {};
 }
 
-// Exec= value of a desktop entry: the program quoted when needed, with the entry's own escapes.
-QString desktopExecValue(const QString& programPath)
+// One argument of a desktop entry's Exec= value: quoted when needed, with the entry's own escapes.
+QString desktopExecArgument(const QString& argument)
 {
     static const QString kReserved = QStringLiteral(" \t\"'\\><~|&;$*?#()`");
-    bool needsQuotes = false;
-    for (const QChar c : programPath) {
+    bool needsQuotes = argument.isEmpty();
+    for (const QChar c : argument) {
         if (kReserved.contains(c)) {
             needsQuotes = true;
         }
     }
-    QString value = programPath;
+    QString value = argument;
     value.replace(QLatin1Char('%'), QStringLiteral("%%"));
     if (needsQuotes) {
         QString quoted;
@@ -98,6 +103,15 @@ QString desktopExecValue(const QString& programPath)
     return value;
 }
 
+QString desktopExecValue(const QString& programPath, const QStringList& arguments)
+{
+    QStringList parts{desktopExecArgument(programPath)};
+    for (const QString& argument : arguments) {
+        parts << desktopExecArgument(argument);
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
 bool hasControlCharacter(const QString& text)
 {
     for (const QChar c : text) {
@@ -108,9 +122,10 @@ bool hasControlCharacter(const QString& text)
     return false;
 }
 
-bool writeAutoStartEntry(bool on, const QString& programPath)
+bool writeAutoStartEntry(bool on, const QString& programPath, const QStringList& arguments)
 {
-    if (on && (programPath.isEmpty() || hasControlCharacter(programPath))) {
+    if (on && (programPath.isEmpty() || hasControlCharacter(programPath) ||
+               std::any_of(arguments.begin(), arguments.end(), hasControlCharacter))) {
         return false;
     }
     const QString path = autoStartEntryPath();
@@ -121,7 +136,8 @@ bool writeAutoStartEntry(bool on, const QString& programPath)
                                   "Type=Application\n"
                                   "Name=Quillon Recorder\n"
                                   "Comment=Telephone call recorder and answering machine\n");
-    text += QStringLiteral("Exec=") + (on ? desktopExecValue(programPath) : QString()) + QLatin1Char('\n');
+    text += QStringLiteral("Exec=") + (on ? desktopExecValue(programPath, arguments) : QString()) +
+            QLatin1Char('\n');
     text += on ? QStringLiteral("Hidden=false\nX-GNOME-Autostart-enabled=true\n")
                : QStringLiteral("Hidden=true\nX-GNOME-Autostart-enabled=false\n");
     QSaveFile file(path);
@@ -150,7 +166,11 @@ QString autoStartEntryPath()
 
 // ---- DesktopShellService ----
 
-DesktopShellService::DesktopShellService() = default;
+DesktopShellService::DesktopShellService(QStringList autoStartArguments)
+    : autoStartArguments_(std::move(autoStartArguments))
+{
+}
+
 DesktopShellService::~DesktopShellService() = default;
 
 bool DesktopShellService::openDocument(const QString& pathOrUrl)
@@ -184,7 +204,7 @@ bool DesktopShellService::startProgram(const QString& program, const QStringList
 
 bool DesktopShellService::setAutoStart(bool on, const QString& programPath)
 {
-    return writeAutoStartEntry(on, programPath);
+    return writeAutoStartEntry(on, programPath, autoStartArguments_);
 }
 
 bool DesktopShellService::printLines(const QStringList& lines, const QString& pdfPath)
@@ -234,6 +254,9 @@ bool DesktopShellService::trayAvailable() const
 
 void DesktopShellService::addTrayIcon(const QString& tip, std::function<void(TrayClick)> clicked)
 {
+    if (balloonIcon_) {
+        balloonIcon_->hide();
+    }
     tray_ = std::make_unique<QSystemTrayIcon>(QApplication::windowIcon());
     tray_->setToolTip(tip);
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated, tray_.get(),
@@ -267,6 +290,42 @@ void DesktopShellService::removeTrayIcon()
     }
 }
 
+void DesktopShellService::notify(const QString& title, const QString& body)
+{
+    // The bus is joined on the first message only: a run that tells nothing never touches it.
+    if (!notifier_) {
+        notifier_ = std::make_unique<DesktopNotifier>(
+            QDBusConnection::sessionBus(), [this](const QString& balloonTitle, const QString& balloonBody) {
+                showBalloon(balloonTitle, balloonBody);
+            });
+    }
+    notifier_->notify(title, body);
+}
+
+void DesktopShellService::showBalloon(const QString& title, const QString& body)
+{
+    constexpr int kBalloonMs = 10000;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        return;
+    }
+    QSystemTrayIcon* icon = tray_.get();
+    if (!icon) {
+        // The window is not in the tray: an icon of its own carries the balloon for a while.
+        if (!balloonIcon_) {
+            balloonIcon_ = std::make_unique<QSystemTrayIcon>(QApplication::windowIcon());
+        }
+        icon = balloonIcon_.get();
+        icon->show();
+        const int shown = ++balloonsShown_;
+        QTimer::singleShot(kBalloonMs, icon, [this, icon, shown] {
+            if (shown == balloonsShown_) {
+                icon->hide();
+            }
+        });
+    }
+    icon->showMessage(title, body, QSystemTrayIcon::Information, kBalloonMs);
+}
+
 // ---- RecordingShellService ----
 
 bool RecordingShellService::openDocument(const QString& pathOrUrl)
@@ -291,7 +350,7 @@ bool RecordingShellService::setAutoStart(bool on, const QString& programPath)
 {
     requests_.push_back(
         {QStringLiteral("autostart"), programPath, {on ? QStringLiteral("on") : QStringLiteral("off")}});
-    return writeAutoStartEntry(on, programPath);
+    return writeAutoStartEntry(on, programPath, autoStartArguments);
 }
 
 bool RecordingShellService::printLines(const QStringList& lines, const QString& pdfPath)
@@ -334,6 +393,12 @@ void RecordingShellService::removeTrayIcon()
     trayClicked_ = nullptr;
 }
 
+void RecordingShellService::notify(const QString& title, const QString& body)
+{
+    requests_.push_back({QStringLiteral("notify"), title, {body}});
+    notifications_.push_back({title, body});
+}
+
 void RecordingShellService::clickTray(TrayClick click)
 {
     if (trayShown_ && trayClicked_) {
@@ -347,6 +412,7 @@ void RecordingShellService::clear()
     requests_.clear();
     printedJobs_.clear();
     mails_.clear();
+    notifications_.clear();
 }
 
 } // namespace qlnrec::platform

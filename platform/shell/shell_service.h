@@ -13,9 +13,12 @@ class QSystemTrayIcon;
 
 namespace qlnrec::platform {
 
+class DesktopNotifier;
+
 class DesktopShellService final : public ShellService {
 public:
-    DesktopShellService();
+    // autoStartArguments follow the program in the start-at-login entry (e.g. its --home).
+    explicit DesktopShellService(QStringList autoStartArguments = {});
     ~DesktopShellService() override;
     bool openDocument(const QString& pathOrUrl) override;
     bool exploreFolder(const QString& folderPath) override;
@@ -26,9 +29,19 @@ public:
     bool trayAvailable() const override;
     void addTrayIcon(const QString& tip, std::function<void(TrayClick)> clicked) override;
     void removeTrayIcon() override;
+    // Through the desktop's notification service (org.freedesktop.Notifications on the session
+    // bus); where there is none, as a balloon of the tray icon.
+    void notify(const QString& title, const QString& body) override;
 
 private:
+    void showBalloon(const QString& title, const QString& body);
+
+    QStringList autoStartArguments_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    // The icon shown only to carry a balloon while the window is not in the tray.
+    std::unique_ptr<QSystemTrayIcon> balloonIcon_;
+    int balloonsShown_ = 0;
+    std::unique_ptr<DesktopNotifier> notifier_;
 };
 
 // Test backend: records every request. setAutoStart and printLines do the real work (they only
@@ -37,7 +50,7 @@ private:
 class RecordingShellService final : public ShellService {
 public:
     struct Request {
-        QString kind; // "open", "explore", "start", "autostart", "print", "mail"
+        QString kind; // "open", "explore", "start", "autostart", "print", "mail", "notify"
         QString target;
         QStringList arguments;
     };
@@ -51,6 +64,7 @@ public:
     bool trayAvailable() const override { return trayAvailableAnswer; }
     void addTrayIcon(const QString& tip, std::function<void(TrayClick)> clicked) override;
     void removeTrayIcon() override;
+    void notify(const QString& title, const QString& body) override;
 
     // The tray icon as the desktop would show it: its tip while shown, and a click on it.
     bool trayIconShown() const { return trayShown_; }
@@ -60,8 +74,14 @@ public:
     const std::vector<Request>& requests() const { return requests_; }
     const std::vector<QStringList>& printedJobs() const { return printedJobs_; }
     const std::vector<MailRequest>& mails() const { return mails_; }
+    struct Notification {
+        QString title;
+        QString body;
+    };
+    const std::vector<Notification>& notifications() const { return notifications_; }
     void clear();
 
+    QStringList autoStartArguments;
     bool printerAvailable = true;
     bool programsAvailable = true;
     int mailResult = kMailSuccess;
@@ -71,6 +91,7 @@ private:
     std::vector<Request> requests_;
     std::vector<QStringList> printedJobs_;
     std::vector<MailRequest> mails_;
+    std::vector<Notification> notifications_;
     bool trayShown_ = false;
     QString trayTip_;
     std::function<void(TrayClick)> trayClicked_;

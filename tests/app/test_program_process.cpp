@@ -1,9 +1,11 @@
 // The built program as a process: its command line, one copy per user and settings store, and
 // the orderly shutdown on SIGTERM.
 #include "app/command_line.h"
+#include "platform/shell/shell_service.h"
 #include "tests/support/temp_home.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -161,30 +163,92 @@ TEST_F(ProgramProcess, BadScenarioOrLinesAreReportedBeforeAnythingStarts)
     EXPECT_TRUE(badLines.readAllStandardError().contains("--lines"));
 }
 
-TEST_F(ProgramProcess, TheDemonstrationAnswersACallAndKeepsTheMessageApartFromTheUsersFiles)
+// Every file under folder with its bytes.
+QMap<QString, QByteArray> filesUnder(const QString& folder)
 {
-    env.insert(QStringLiteral("TMPDIR"), home.path(QStringLiteral("tmp")));
-    QDir().mkpath(home.path(QStringLiteral("tmp")));
-    QProcess demo;
-    demo.setProcessEnvironment(env);
-    demo.start(binary, {QStringLiteral("--demo"), QStringLiteral("--virtual-time"),
-                        QStringLiteral("--exit-when-done")});
-    demo.waitForFinished(-1);
-    EXPECT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().toStdString();
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path, readFile(path));
+    }
+    return files;
+}
 
-    const QStringList folders =
-        QDir(home.path(QStringLiteral("tmp"))).entryList({QStringLiteral("qlnrec-demo-*")}, QDir::Dirs);
-    ASSERT_EQ(folders.size(), 1);
-    const QDir folder(home.path(QStringLiteral("tmp/")) + folders.first());
-    const QStringList messages = folder.entryList({QStringLiteral("A~L 0*.wav")}, QDir::Files);
+TEST_F(ProgramProcess, AFirstStartDemonstrationAnswersACallInItsOwnProfileAndLeavesTheUsersFilesAlone)
+{
+    const QString tmp = home.path(QStringLiteral("tmp"));
+    QDir().mkpath(tmp);
+    env.insert(QStringLiteral("TMPDIR"), tmp);
+    // The user's own settings and program folder, as an earlier run left them.
+    writeFile(home.configFile(), "[Config]\nLanguage=2\nSaveFile=/nowhere/\nLine0=0\n");
+    writeFile(home.programFolder() + QStringLiteral("/settings.txt"), "2026-12-01 Language=2\n");
+    auto userFiles = [&] {
+        QMap<QString, QByteArray> files = filesUnder(home.root() + QStringLiteral("/config"));
+        files.insert(filesUnder(home.programFolder()));
+        return files;
+    };
+    const QMap<QString, QByteArray> before = userFiles();
+
+    auto runDemo = [&](const QStringList& extra) {
+        QProcess demo;
+        demo.setProcessEnvironment(env);
+        demo.start(binary, QStringList{QStringLiteral("--demo"), QStringLiteral("--virtual-time"),
+                                       QStringLiteral("--exit-when-done")} +
+                               extra);
+        demo.waitForFinished(-1);
+        const QString said = QString::fromLocal8Bit(demo.readAllStandardError());
+        EXPECT_EQ(demo.exitCode(), 0) << said.toStdString();
+        // Straight to the call: neither the disclaimer nor the setup dialog.
+        EXPECT_FALSE(said.contains(QStringLiteral("frmTip"))) << said.toStdString();
+        EXPECT_FALSE(said.contains(QStringLiteral("frmSetup"))) << said.toStdString();
+        return QDir(tmp).entryList({QStringLiteral("qlnrec-demo-*")}, QDir::Dirs);
+    };
+
+    const QStringList kept = runDemo({QStringLiteral("--keep-demo")});
+    ASSERT_EQ(kept.size(), 1);
+    const QDir profile(tmp + QLatin1Char('/') + kept.first());
+    const QDir recordings(profile.filePath(QStringLiteral("waveFiles")));
+    const QStringList messages = recordings.entryList({QStringLiteral("A~L 0*.wav")}, QDir::Files);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_GT(QFileInfo(folder.filePath(messages.first())).size(), 8000 * 2 * 3);
-    const QDir logs(folder.filePath(QStringLiteral("LogFiles")));
-    QFile log(logs.filePath(logs.entryList(QDir::Files).value(0)));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(log.readAll().contains("Line0 Starts Recording"));
-    // The user's own settings were not touched.
-    EXPECT_FALSE(QFileInfo::exists(home.path(QStringLiteral("config/qlnrec/qlnrec.conf"))));
+    EXPECT_GT(QFileInfo(recordings.filePath(messages.first())).size(), 8000 * 2 * 3);
+    // Listed as unread in the profile's own settings.
+    EXPECT_TRUE(
+        readFile(profile.filePath(QStringLiteral("qlnrec.conf"))).contains(messages.first().toUtf8()));
+
+    EXPECT_EQ(userFiles(), before);
+
+    // Without --keep-demo the profile goes at the end.
+    EXPECT_EQ(runDemo({}), kept);
+    EXPECT_EQ(userFiles(), before);
+}
+
+TEST(AutoStartEntry, StartsTheProgramWithTheProgramFolderItRunsWith)
+{
+    TempHome home;
+    QString error;
+    const auto plain = parseCommandLine({QStringLiteral("qlnrec")}, &error);
+    ASSERT_TRUE(plain);
+    EXPECT_TRUE(app::autoStartArguments(*plain, QStringLiteral("/x")).isEmpty());
+    qputenv("QLNREC_HOME", "/srv/calls");
+    EXPECT_EQ(app::autoStartArguments(*plain, QStringLiteral("/srv/calls")),
+              QStringList({QStringLiteral("--home"), QStringLiteral("/srv/calls")}));
+    qunsetenv("QLNREC_HOME");
+
+    const auto withHome =
+        parseCommandLine({QStringLiteral("qlnrec"), QStringLiteral("--home"), QStringLiteral("x")}, &error);
+    ASSERT_TRUE(withHome);
+    platform::RecordingShellService shell;
+    shell.autoStartArguments =
+        app::autoStartArguments(*withHome, QStringLiteral("/home/me/my \"calls\" 100%"));
+    ASSERT_TRUE(shell.setAutoStart(true, QStringLiteral("/usr/bin/qlnrec")));
+    // Each argument quoted by the Exec rules (percent doubled), then the entry's backslash escape.
+    EXPECT_TRUE(readFile(platform::autoStartEntryPath())
+                    .contains("\nExec=/usr/bin/qlnrec --home \"/home/me/my \\\\\"calls\\\\\" 100%%\"\n"));
+
+    // A folder name with a line break would forge keys of the entry: refused.
+    shell.autoStartArguments = {QStringLiteral("--home"), QStringLiteral("/tmp/a\nHidden=true")};
+    EXPECT_FALSE(shell.setAutoStart(true, QStringLiteral("/usr/bin/qlnrec")));
 }
 
 } // namespace

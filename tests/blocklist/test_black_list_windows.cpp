@@ -38,7 +38,10 @@ namespace {
 
 class BlackListWindows {
 public:
-    BlackListWindows() { QDir().mkpath(home.programFolder()); }
+    explicit BlackListWindows(int languageOffset = core::Strings::kEnglish) : strings(languageOffset)
+    {
+        QDir().mkpath(home.programFolder());
+    }
 
     TempHome home;
     blocklist::BlockList store{home.programFolder()};
@@ -48,7 +51,8 @@ public:
     core::ConfigStore config{settings, home.programFolder()};
     platform::ScriptedDialogService dialogs;
     platform::AutoModalRunner runner{false};
-    ui::BlackListData data{store, rules, screening, config};
+    core::Strings strings;
+    ui::BlackListData data{store, rules, screening, config, strings};
 };
 
 void pressEnter(QWidget* widget)
@@ -175,8 +179,8 @@ void shoot(int languageOffset, const QString& suffix)
     if (folder.isEmpty()) {
         GTEST_SKIP() << "QLNREC_SCREENSHOT_DIR not set";
     }
-    // The windows' texts are the same in every language; the caller's name is the user's own.
-    BlackListWindows w;
+    // The Rules tab in the window's language; the caller's name is the user's own.
+    BlackListWindows w(languageOffset);
     for (double number : {-8005550199.0, -8665550123.0, 2125550147.0, 5551234.0, 4155550100.0}) {
         w.store.append(number);
     }
@@ -204,7 +208,7 @@ void shoot(int languageOffset, const QString& suffix)
     settle();
     ASSERT_TRUE(dialog.grab().save(
         QDir(folder).filePath(QStringLiteral("frmblackpub-rules-%1.png").arg(suffix)), "PNG"));
-    ui::frmScreenRule rule(w.rules.rules().back(), w.dialogs);
+    ui::frmScreenRule rule(w.rules.rules().back(), w.dialogs, w.strings);
     rule.show();
     settle();
     ASSERT_TRUE(

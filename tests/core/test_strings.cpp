@@ -168,3 +168,28 @@ TEST(Strings, ShippedHelpDocumentsExistInEachLanguage)
         EXPECT_TRUE(text.trimmed().endsWith(QStringLiteral("</html>")));
     }
 }
+
+TEST(ProgramTexts, EveryTextIsInTheThreeLanguagesWithTheSamePlaceholders)
+{
+    using qlnrec::core::ProgramText;
+    static const QRegularExpression placeholder(QStringLiteral("%[0-9]"));
+    auto placeholders = [](const QString& text) {
+        QStringList found;
+        for (auto it = placeholder.globalMatch(text); it.hasNext();) {
+            found << it.next().captured();
+        }
+        found.sort();
+        return found;
+    };
+    for (int id = 0; id <= static_cast<int>(ProgramText::RulesListAllow); ++id) {
+        const auto text = static_cast<ProgramText>(id);
+        const QString english = Strings(Strings::kEnglish).text(text);
+        ASSERT_FALSE(english.isEmpty()) << id;
+        for (int offset : {Strings::kSimplifiedChinese, Strings::kTraditionalChinese}) {
+            const QString translated = Strings(offset).text(text);
+            EXPECT_FALSE(translated.isEmpty()) << id;
+            EXPECT_NE(translated, english) << id << " is not translated";
+            EXPECT_EQ(placeholders(translated), placeholders(english)) << id;
+        }
+    }
+}

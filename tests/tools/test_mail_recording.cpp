@@ -1,6 +1,7 @@
 // "Mail To..." over the recording shell: what reaches the mail program, and what the user is told.
 #include "tools/mail_recording.h"
 
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/shell/shell_service.h"
 #include "tests/support/temp_home.h"
@@ -20,8 +21,9 @@ TEST(MailRecording, TheRecordingGoesOutUnderItsOwnNameAndEveryFailureIsSaid)
     test::writeFile(folder + name, QByteArray(100, 'x'));
     platform::RecordingShellService shell;
     platform::ScriptedDialogService dialogs;
+    const core::Strings strings;
 
-    tools::mailRecording(folder, name, shell, dialogs);
+    tools::mailRecording(folder, name, shell, dialogs, strings);
     ASSERT_EQ(shell.mails().size(), 1u);
     const platform::MailRequest& mail = shell.mails().front();
     EXPECT_EQ(mail.subject, name);
@@ -33,7 +35,7 @@ TEST(MailRecording, TheRecordingGoesOutUnderItsOwnNameAndEveryFailureIsSaid)
 
     // The user closes the compose window without sending.
     shell.mailResult = platform::kMailUserAbort;
-    tools::mailRecording(folder, name, shell, dialogs);
+    tools::mailRecording(folder, name, shell, dialogs, strings);
     ASSERT_EQ(dialogs.messages().size(), 1u);
     EXPECT_EQ(dialogs.messages()[0].text,
               QStringLiteral("Error sending message. Message has not been sent.\n\n"
@@ -43,14 +45,14 @@ TEST(MailRecording, TheRecordingGoesOutUnderItsOwnNameAndEveryFailureIsSaid)
     // No mail program at all is told as such, not as a number.
     dialogs.clear();
     shell.mailResult = platform::kMailNoHandOver;
-    tools::mailRecording(folder, name, shell, dialogs);
+    tools::mailRecording(folder, name, shell, dialogs, strings);
     ASSERT_EQ(dialogs.messages().size(), 1u);
     EXPECT_TRUE(dialogs.messages()[0].text.contains(QStringLiteral("xdg-email")));
 
     // A recording deleted meanwhile: said, and no mail without its attachment.
     dialogs.clear();
     shell.clear();
-    tools::mailRecording(folder, QStringLiteral("gone.wav"), shell, dialogs);
+    tools::mailRecording(folder, QStringLiteral("gone.wav"), shell, dialogs, strings);
     EXPECT_TRUE(shell.mails().empty());
     ASSERT_EQ(dialogs.messages().size(), 1u);
     EXPECT_EQ(dialogs.messages()[0].text, QStringLiteral("File Not Found ('gone.wav')"));

@@ -4,6 +4,7 @@
 #include "blocklist/call_screening.h"
 #include "core/config_store.h"
 #include "core/settings_table.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/modal_runner.h"
 #include "ui/blocklist/frm_pb_add1.h"
@@ -24,7 +25,6 @@ namespace qlnrec::ui {
 namespace {
 const QString kListFilter = QStringLiteral("TXT File(*.txt);;All Files(*)");
 const QString kCsvFilter = QStringLiteral("CSV File(*.csv);;All Files(*)");
-const QString kRulesTitle = QStringLiteral("Screening Rules");
 } // namespace
 
 frmBlackpub::frmBlackpub(const BlackListData& data, platform::DialogService& dialogs,
@@ -69,7 +69,34 @@ frmBlackpub::frmBlackpub(const BlackListData& data, platform::DialogService& dia
     connect(txtTestNumber, &QLineEdit::textChanged, this, &frmBlackpub::showTest);
     bindOption(chkPhoneBookWins, core::keys::kScreenPhoneBookWins);
     bindOption(chkKnownOnly, core::keys::kScreenKnownOnly);
+    showTexts();
     Form_Load();
+}
+
+QString frmBlackpub::text(core::ProgramText id) const
+{
+    return data_.strings.text(id);
+}
+
+void frmBlackpub::showTexts()
+{
+    using core::ProgramText;
+    tabs->setTabText(tabs->indexOf(ui_->tabNumbers), text(ProgramText::BlackListNumbersTab));
+    tabs->setTabText(tabs->indexOf(ui_->tabRules), text(ProgramText::RulesTab));
+    lstRules->setToolTip(text(ProgramText::RulesEditTip));
+    lstRules->setHeaderLabels(
+        {text(ProgramText::RulesAction), text(ProgramText::RulesPattern), text(ProgramText::RulesLabel)});
+    cmdRuleAdd->setText(text(ProgramText::RulesAdd));
+    cmdRuleEdit->setText(text(ProgramText::RulesEdit));
+    cmdRuleDelete->setText(text(ProgramText::RulesDelete));
+    cmdCsvImport->setText(text(ProgramText::RulesImportCsv));
+    cmdCsvImport->setToolTip(text(ProgramText::RulesImportCsvTip));
+    cmdCsvExport->setText(text(ProgramText::RulesExportCsv));
+    cmdCsvExport->setToolTip(text(ProgramText::RulesExportCsvTip));
+    ui_->lblTest->setText(text(ProgramText::RulesTestNumber));
+    chkPhoneBookWins->setText(text(ProgramText::RulesPhoneBookWins));
+    chkKnownOnly->setText(text(ProgramText::RulesKnownOnly));
+    ui_->lblPrecedence->setText(text(ProgramText::RulesOrder));
 }
 
 frmBlackpub::~frmBlackpub() = default;
@@ -96,8 +123,9 @@ void frmBlackpub::showRules()
     lstRules->clear();
     for (const blocklist::ScreeningRule& rule : data_.rules.rules()) {
         auto* item = new QTreeWidgetItem(lstRules);
-        item->setText(0, rule.action == blocklist::ScreeningAction::Allow ? QStringLiteral("allow")
-                                                                          : QStringLiteral("block"));
+        item->setText(0, text(rule.action == blocklist::ScreeningAction::Allow
+                                  ? core::ProgramText::RulesListAllow
+                                  : core::ProgramText::RulesListBlock));
         item->setText(1, rule.pattern);
         item->setText(2, rule.label);
     }
@@ -120,7 +148,7 @@ void frmBlackpub::showTest()
 
 bool frmBlackpub::editRule(blocklist::ScreeningRule& rule)
 {
-    frmScreenRule form(rule, dialogs_, this);
+    frmScreenRule form(rule, dialogs_, data_.strings, this);
     if (runner_.run(form) != QDialog::Accepted) {
         return false;
     }
@@ -131,8 +159,8 @@ bool frmBlackpub::editRule(blocklist::ScreeningRule& rule)
 void frmBlackpub::ruleSaved(bool saved)
 {
     if (!saved) {
-        dialogs_.messageBox(blocklist::BlockListEditor::notWrittenMessage(data_.rules.path()), kRulesTitle,
-                            platform::MessageIcon::Critical);
+        dialogs_.messageBox(blocklist::BlockListEditor::notWrittenMessage(data_.rules.path()),
+                            text(core::ProgramText::RulesTitle), platform::MessageIcon::Critical);
     }
     showRules();
 }
@@ -150,7 +178,7 @@ void frmBlackpub::cmdRuleEdit_Click()
 {
     const int row = lstRules->currentItem() ? lstRules->indexOfTopLevelItem(lstRules->currentItem()) : -1;
     if (row < 0) {
-        dialogs_.messageBox(QStringLiteral("Please select a rule"), kRulesTitle,
+        dialogs_.messageBox(text(core::ProgramText::RulesSelectRule), text(core::ProgramText::RulesTitle),
                             platform::MessageIcon::Critical);
         return;
     }
@@ -164,7 +192,7 @@ void frmBlackpub::cmdRuleDelete_Click()
 {
     const int row = lstRules->currentItem() ? lstRules->indexOfTopLevelItem(lstRules->currentItem()) : -1;
     if (row < 0) {
-        dialogs_.messageBox(QStringLiteral("Please select a rule"), kRulesTitle,
+        dialogs_.messageBox(text(core::ProgramText::RulesSelectRule), text(core::ProgramText::RulesTitle),
                             platform::MessageIcon::Critical);
         return;
     }
@@ -173,45 +201,45 @@ void frmBlackpub::cmdRuleDelete_Click()
 
 void frmBlackpub::cmdCsvImport_Click()
 {
-    const QString path =
-        dialogs_.openFileName(QStringLiteral("Import CSV"), QFileInfo(store_.path()).path(), kCsvFilter);
+    const QString path = dialogs_.openFileName(text(core::ProgramText::RulesImportCsv),
+                                               QFileInfo(store_.path()).path(), kCsvFilter);
     if (path.isEmpty()) {
         return;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        dialogs_.messageBox(QStringLiteral("%1 cannot be read").arg(path), kRulesTitle,
-                            platform::MessageIcon::Critical);
+        dialogs_.messageBox(text(core::ProgramText::RulesCannotRead).arg(path),
+                            text(core::ProgramText::RulesTitle), platform::MessageIcon::Critical);
         return;
     }
     const blocklist::ScreeningImport taken =
         blocklist::importScreeningCsv(file.readAll(), store_, data_.rules);
-    QString text = QStringLiteral("%1 numbers and %2 rules added").arg(taken.numbers).arg(taken.rules);
+    QString said = text(core::ProgramText::RulesImported).arg(taken.numbers).arg(taken.rules);
     if (!taken.problems.isEmpty()) {
         // The first few are enough to find the lines in the file.
-        text += QStringLiteral("; %1 lines skipped:\n").arg(taken.problems.size()) +
+        said += text(core::ProgramText::RulesSkipped).arg(taken.problems.size()) +
                 taken.problems.mid(0, 10).join(QLatin1Char('\n'));
     }
     if (!taken.written) {
-        text += QStringLiteral("\nThe black list or the rules could not be written.");
+        said += text(core::ProgramText::RulesNotWritten);
     }
-    dialogs_.messageBox(text, kRulesTitle,
+    dialogs_.messageBox(said, text(core::ProgramText::RulesTitle),
                         taken.written ? platform::MessageIcon::Information : platform::MessageIcon::Critical);
     Form_Load();
 }
 
 void frmBlackpub::cmdCsvExport_Click()
 {
-    const QString path =
-        dialogs_.saveFileName(QStringLiteral("Export CSV"), QFileInfo(store_.path()).path(), kCsvFilter);
+    const QString path = dialogs_.saveFileName(text(core::ProgramText::RulesExportCsv),
+                                               QFileInfo(store_.path()).path(), kCsvFilter);
     if (path.isEmpty()) {
         return;
     }
     QSaveFile file(path);
     const QByteArray bytes = blocklist::screeningCsv(store_, data_.rules);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        dialogs_.messageBox(QStringLiteral("%1 cannot be written").arg(path), kRulesTitle,
-                            platform::MessageIcon::Critical);
+        dialogs_.messageBox(text(core::ProgramText::RulesCannotWrite).arg(path),
+                            text(core::ProgramText::RulesTitle), platform::MessageIcon::Critical);
     }
 }
 

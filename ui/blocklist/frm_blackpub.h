@@ -30,7 +30,9 @@ class ModalRunner;
 }
 namespace qlnrec::core {
 class ConfigStore;
+class Strings;
 struct SettingKey;
+enum class ProgramText;
 } // namespace qlnrec::core
 namespace qlnrec::blocklist {
 class CallScreening;
@@ -46,6 +48,7 @@ struct BlackListData {
     blocklist::ScreeningRules& rules;
     const blocklist::CallScreening& screening;
     core::ConfigStore& config;
+    const core::Strings& strings;
 };
 
 class frmBlackpub : public QDialog {
@@ -87,6 +90,9 @@ public:
     void cmdCsvExport_Click();
 
 private:
+    // The tabs and the Rules tab in the window's language.
+    void showTexts();
+    QString text(core::ProgramText id) const;
     void showList();
     void showRules();
     void showTest();

@@ -1,5 +1,6 @@
 #include "ui/blocklist/frm_screen_rule.h"
 
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/modal_runner.h"
 
@@ -13,39 +14,39 @@
 namespace qlnrec::ui {
 
 frmScreenRule::frmScreenRule(const blocklist::ScreeningRule& rule, platform::DialogService& dialogs,
-                             QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs)
+                             const core::Strings& strings, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), strings_(strings)
 {
+    using core::ProgramText;
     setObjectName(QStringLiteral("frmScreenRule"));
-    setWindowTitle(QStringLiteral("Screening Rule"));
+    setWindowTitle(strings.text(ProgramText::RuleTitle));
     setModal(true);
     setProperty(platform::kDefaultButtonProperty, QStringLiteral("CancelButton"));
 
     cboAction = new QComboBox(this);
     cboAction->setObjectName(QStringLiteral("cboAction"));
-    cboAction->addItems({QStringLiteral("Block"), QStringLiteral("Allow")});
+    cboAction->addItems({strings.text(ProgramText::RuleBlock), strings.text(ProgramText::RuleAllow)});
     cboAction->setCurrentIndex(rule.action == blocklist::ScreeningAction::Allow ? 1 : 0);
     txtPattern = new QLineEdit(rule.pattern, this);
     txtPattern->setObjectName(QStringLiteral("txtPattern"));
-    txtPattern->setToolTip(
-        QStringLiteral("Digits, * for any digits, ? for one digit; /.../ for a regular expression"));
+    txtPattern->setToolTip(strings.text(ProgramText::RulePatternTip));
     txtLabel = new QLineEdit(rule.label, this);
     txtLabel->setObjectName(QStringLiteral("txtLabel"));
-    txtLabel->setToolTip(QStringLiteral("Shown in the status list when this rule decides"));
+    txtLabel->setToolTip(strings.text(ProgramText::RuleLabelTip));
 
     auto* buttons = new QDialogButtonBox(this);
-    OKButton = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    OKButton = buttons->addButton(strings.text(ProgramText::RuleOk), QDialogButtonBox::AcceptRole);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
-    CancelButton = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    CancelButton = buttons->addButton(strings.text(ProgramText::RuleCancel), QDialogButtonBox::RejectRole);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     connect(OKButton, &QPushButton::clicked, this, &frmScreenRule::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Action:"), cboAction);
-    form->addRow(QStringLiteral("Pattern:"), txtPattern);
-    form->addRow(QStringLiteral("Label:"), txtLabel);
+    form->addRow(strings.text(ProgramText::RuleActionField), cboAction);
+    form->addRow(strings.text(ProgramText::RulePatternField), txtPattern);
+    form->addRow(strings.text(ProgramText::RuleLabelField), txtLabel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
@@ -63,7 +64,7 @@ void frmScreenRule::OKButton_Click()
 {
     const QString problem = blocklist::ScreeningRules::problemOf(rule());
     if (!problem.isEmpty()) {
-        dialogs_.messageBox(QStringLiteral("This rule cannot be kept: %1").arg(problem), windowTitle(),
+        dialogs_.messageBox(strings_.text(core::ProgramText::RuleCannotKeep).arg(problem), windowTitle(),
                             platform::MessageIcon::Critical);
         txtPattern->setFocus();
         return;

@@ -9,6 +9,10 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::platform {
 class DialogService;
 }
@@ -19,7 +23,7 @@ class frmScreenRule : public QDialog {
     Q_OBJECT
 public:
     frmScreenRule(const blocklist::ScreeningRule& rule, platform::DialogService& dialogs,
-                  QWidget* parent = nullptr);
+                  const core::Strings& strings, QWidget* parent = nullptr);
 
     blocklist::ScreeningRule rule() const;
 
@@ -33,6 +37,7 @@ public:
 
 private:
     platform::DialogService& dialogs_;
+    const core::Strings& strings_;
 };
 
 } // namespace qlnrec::ui

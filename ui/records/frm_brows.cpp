@@ -31,6 +31,9 @@ frmBrows::frmBrows(const WaveBrowser::Services& services, const QString& startFo
     ui_->Command1->setText(strings.loadText(kBrowseWithExplorer));
     ui_->cmdPlay->setToolTip(strings.loadText(kPlay));
     ui_->cmdStop->setToolTip(strings.loadText(kStop));
+    ui_->cmdPause->setToolTip(strings.text(core::ProgramText::BrowsePause));
+    ui_->Dir1->setToolTip(strings.text(core::ProgramText::BrowseFolderTip));
+    ui_->Command2->setText(strings.text(core::ProgramText::BrowseSearch));
     ui_->cmdPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     ui_->cmdPause->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
     ui_->cmdStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));

@@ -1,0 +1,172 @@
+#include "core/program_texts.h"
+
+#include <array>
+
+namespace qlnrec::core {
+
+namespace {
+
+struct Row {
+    ProgramText id;
+    const char* english;
+    const char* simplified;
+    const char* traditional;
+};
+
+using T = ProgramText;
+
+// One row per text, in the order of the enumeration (checked below).
+constexpr std::array kRows{
+    Row{T::TrayTip, "Quillon Recorder - Right Click To Record Outgoing Call",
+        "Quillon Recorder - 右键单击录制拨出的电话", "Quillon Recorder - 按右鍵錄製撥出的電話"},
+    Row{T::TrayNoNotificationArea,
+        "This desktop has no notification area: the minimised window stays in the task bar",
+        "此桌面没有通知区域：最小化的窗口留在任务栏中", "此桌面沒有通知區域：最小化的視窗留在工作列中"},
+    Row{T::NotifyIncomingCall, "Incoming call", "来电", "來電"},
+    Row{T::NotifyNewMessage, "New message", "新留言", "新留言"},
+    Row{T::NotifyNewMessageBody, "Recording %1", "录音 %1", "錄音 %1"},
+    Row{T::SetupNotifications, "Desktop Notifications", "桌面通知", "桌面通知"},
+    Row{T::WhatsNewTitle, "What's New in Quillon Recorder", "Quillon Recorder 新功能",
+        "Quillon Recorder 新功能"},
+    Row{T::WhatsNewNotes,
+        "<h3>Quillon Recorder for Linux</h3><ul>"
+        "<li>Records calls on up to four voice modem lines as WAVE files, in PCM or TrueSpeech, and "
+        "stops on hang-up, silence, fast busy or dial tone.</li>"
+        "<li>Answers like an answering machine: greeting, beep, message, an optional legal notice "
+        "and a touch-tone menu. New messages wait in the unread list.</li>"
+        "<li>Shows and logs caller ID, names callers from the phone book, pops up Answer and Hang "
+        "Up, and tells the desktop of each call and each new message (switch it off in Setup).</li>"
+        "<li>Blocks unwanted callers: the block list, and screening rules with number patterns, "
+        "allow rules and 'only known callers' (Setup, Blacklist Setup, Rules).</li>"
+        "<li>Dials from the phone book and records the answered call. Minimised, it waits in the "
+        "notification area; a right click there records a call dialled on the telephone set.</li>"
+        "<li>Mails a recording, backs recordings up or moves them (each copy checked first), and "
+        "finds and plays any wave file in its browser.</li>"
+        "<li>No modem yet? Start it with <b>--demo</b> and watch a whole answered call on a "
+        "simulated line; your own settings and recordings are not touched.</li></ul>",
+        "<h3>Quillon Recorder（Linux 版）</h3><ul>"
+        "<li>在最多四条语音调制解调器线路上把通话录制成 WAVE 文件（PCM 或 TrueSpeech），"
+        "挂机、静音、忙音或拨号音时停止录音。</li>"
+        "<li>像答录机一样接听：问候语、提示音、留言、可选的法律声明和按键菜单。新留言列在未读列表中。</li>"
+        "<li>显示并记录来电号码，从电话簿查出来电者姓名，弹出“接听”和“挂断”窗口，"
+        "并在每次来电和每条新留言时通知桌面（可在“设置”中关闭）。</li>"
+        "<li>拦截不想接的来电：黑名单，以及带号码模式、允许规则和“只接已知来电”的筛选规则"
+        "（设置、黑名单设置、规则）。</li>"
+        "<li>从电话簿拨号并录制接通的电话。最小化后在通知区域等候；在那里单击右键可录制在话机上拨出的电话。</"
+        "li>"
+        "<li>可用邮件发送录音，备份或移动录音（每份副本先经校验），并可在浏览器中查找和播放任何声音文件。</"
+        "li>"
+        "<li>还没有调制解调器？用 <b>--demo</b> 启动，观看模拟线路上一次完整的自动接听；"
+        "您自己的设置和录音不受影响。</li></ul>",
+        "<h3>Quillon Recorder（Linux 版）</h3><ul>"
+        "<li>在最多四條語音數據機線路上把通話錄製成 WAVE 檔案（PCM 或 TrueSpeech），"
+        "掛斷、靜音、忙音或撥號音時停止錄音。</li>"
+        "<li>像答錄機一樣接聽：問候語、提示音、留言、可選的法律聲明和按鍵選單。新留言列在未讀清單中。</li>"
+        "<li>顯示並記錄來電號碼，從電話簿查出來電者姓名，彈出「接聽」和「掛斷」視窗，"
+        "並在每次來電和每則新留言時通知桌面（可在「設定」中關閉）。</li>"
+        "<li>封鎖不想接的來電：黑名單，以及含號碼樣式、允許規則和「只接已知來電」的過濾規則"
+        "（設定、黑名單設定、規則）。</li>"
+        "<li>從電話簿撥號並錄製接通的電話。最小化後在通知區域等候；在那裡按右鍵可錄製在話機上撥出的電話。</"
+        "li>"
+        "<li>可用郵件寄出錄音，備份或移動錄音（每份副本先經驗證），並可在瀏覽器中尋找和播放任何聲音檔案。</"
+        "li>"
+        "<li>還沒有數據機？用 <b>--demo</b> 啟動，觀看模擬線路上一次完整的自動接聽；"
+        "您自己的設定和錄音不受影響。</li></ul>"},
+    Row{T::MailNoProgram,
+        "No mail program could be started: xdg-email (package xdg-utils) is not installed. Message has "
+        "not been sent.",
+        "无法启动邮件程序：未安装 xdg-email（xdg-utils 软件包）。邮件未发送。",
+        "無法啟動郵件程式：未安裝 xdg-email（xdg-utils 套件）。郵件未寄出。"},
+    Row{T::BrowseFolderTip, "Double click a folder to open it", "双击文件夹将其打开", "按兩下資料夾將其開啟"},
+    Row{T::BrowseSearch, "Search", "搜索", "搜尋"},
+    Row{T::BrowsePause, "Pause", "暂停", "暫停"},
+    Row{T::BrowseCannotDelete, "Cannot delete %1: %2", "无法删除 %1：%2", "無法刪除 %1：%2"},
+    Row{T::BrowseCannotShowFolder, "Cannot show %1 in the file manager.", "无法在文件管理器中显示 %1。",
+        "無法在檔案管理員中顯示 %1。"},
+    Row{T::BlackListNumbersTab, "Numbers", "号码", "號碼"},
+    Row{T::RulesTab, "Rules", "规则", "規則"},
+    Row{T::RulesTitle, "Screening Rules", "筛选规则", "過濾規則"},
+    Row{T::RulesEditTip, "Double click to edit", "双击进行编辑", "按兩下進行編輯"},
+    Row{T::RulesAction, "Action", "操作", "動作"},
+    Row{T::RulesPattern, "Pattern", "模式", "樣式"},
+    Row{T::RulesLabel, "Label", "标签", "標籤"},
+    Row{T::RulesAdd, "Add", "添加", "新增"},
+    Row{T::RulesEdit, "Edit", "编辑", "編輯"},
+    Row{T::RulesDelete, "Delete", "删除", "刪除"},
+    Row{T::RulesImportCsv, "Import CSV", "导入 CSV", "匯入 CSV"},
+    Row{T::RulesImportCsvTip, "Add the numbers and rules of a CSV file: action,pattern,label",
+        "添加 CSV 文件中的号码和规则：action,pattern,label",
+        "新增 CSV 檔案中的號碼和規則：action,pattern,label"},
+    Row{T::RulesExportCsv, "Export CSV", "导出 CSV", "匯出 CSV"},
+    Row{T::RulesExportCsvTip, "Save the block list and the rules as a CSV file: action,pattern,label",
+        "把黑名单和规则保存为 CSV 文件：action,pattern,label",
+        "把黑名單和規則儲存為 CSV 檔案：action,pattern,label"},
+    Row{T::RulesTestNumber, "Test a number:", "测试号码：", "測試號碼："},
+    Row{T::RulesPhoneBookWins, "Callers in the phone book are never blocked", "电话簿中的来电者永不拦截",
+        "電話簿中的來電者永不封鎖"},
+    Row{T::RulesKnownOnly, "Only known callers: block everyone not in the phone book or an allow rule",
+        "只接已知来电：拦截不在电话簿中、也不符合允许规则的所有来电",
+        "只接已知來電：封鎖不在電話簿中、也不符合允許規則的所有來電"},
+    Row{T::RulesOrder,
+        "Who decides, first to last: allow rules; the phone book (when ticked); block rules and the block "
+        "list; only known callers (when ticked). Within the rules the first matching line wins.",
+        "决定顺序（从先到后）：允许规则；电话簿（勾选时）；拦截规则和黑名单；只接已知来电（勾选时）。"
+        "规则之间以第一条符合的为准。",
+        "決定順序（由先到後）：允許規則；電話簿（勾選時）；封鎖規則和黑名單；只接已知來電（勾選時）。"
+        "規則之間以第一條符合的為準。"},
+    Row{T::RulesSelectRule, "Please select a rule", "请选择一条规则", "請選擇一條規則"},
+    Row{T::RuleBlock, "Block", "拦截", "封鎖"},
+    Row{T::RuleAllow, "Allow", "允许", "允許"},
+    Row{T::RuleTitle, "Screening Rule", "筛选规则", "過濾規則"},
+    Row{T::RulePatternTip, "Digits, * for any digits, ? for one digit; /.../ for a regular expression",
+        "数字，* 代表任意多位数字，? 代表一位数字；/.../ 为正则表达式",
+        "數字，* 代表任意多位數字，? 代表一位數字；/.../ 為正規表示式"},
+    Row{T::RuleLabelTip, "Shown in the status list when this rule decides", "此规则起作用时显示在状态列表中",
+        "此規則起作用時顯示在狀態清單中"},
+    Row{T::RuleCannotKeep, "This rule cannot be kept: %1", "无法保存此规则：%1", "無法儲存此規則：%1"},
+    Row{T::RuleActionField, "Action:", "操作：", "動作："},
+    Row{T::RulePatternField, "Pattern:", "模式：", "樣式："},
+    Row{T::RuleLabelField, "Label:", "标签：", "標籤："},
+    Row{T::RuleOk, "OK", "确定", "確定"},
+    Row{T::RuleCancel, "Cancel", "取消", "取消"},
+    Row{T::RulesCannotRead, "%1 cannot be read", "无法读取 %1", "無法讀取 %1"},
+    Row{T::RulesCannotWrite, "%1 cannot be written", "无法写入 %1", "無法寫入 %1"},
+    Row{T::RulesImported, "%1 numbers and %2 rules added", "已添加 %1 个号码和 %2 条规则",
+        "已新增 %1 個號碼和 %2 條規則"},
+    Row{T::RulesSkipped, "; %1 lines skipped:\n", "；跳过 %1 行：\n", "；略過 %1 行：\n"},
+    Row{T::RulesNotWritten, "\nThe black list or the rules could not be written.", "\n无法写入黑名单或规则。",
+        "\n無法寫入黑名單或規則。"},
+    // English shows the words of screening.txt.
+    Row{T::RulesListBlock, "block", "拦截", "封鎖"},
+    Row{T::RulesListAllow, "allow", "允许", "允許"},
+};
+
+constexpr bool rowsInOrder()
+{
+    for (std::size_t i = 0; i < kRows.size(); ++i) {
+        if (static_cast<std::size_t>(kRows[i].id) != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(rowsInOrder(), "one row per text, in the enumeration's order");
+static_assert(kRows.size() == static_cast<std::size_t>(ProgramText::RulesListAllow) + 1,
+              "every text has a row");
+
+} // namespace
+
+QString programText(ProgramText id, int languageOffset)
+{
+    const Row& row = kRows[static_cast<std::size_t>(id)];
+    switch (languageOffset) {
+    case 1000:
+        return QString::fromUtf8(row.simplified);
+    case 2000:
+        return QString::fromUtf8(row.traditional);
+    default:
+        return QString::fromUtf8(row.english);
+    }
+}
+
+} // namespace qlnrec::core
