@@ -383,7 +383,7 @@ public:
     void compute(const DecoderState& state, const std::array<float, 8>& a, const std::array<float, kN>& h,
                  const std::array<float, kN>& target, int lowDelay, int highDelay)
     {
-        const auto count = static_cast<std::size_t>(highDelay - lowDelay + 1);
+        const auto count = static_cast<std::size_t>(std::max(0, highDelay - lowDelay + 1));
         h_ = h;
         target_ = target;
         // The lowest delay is filtered directly; each further one is the previous response
