@@ -78,7 +78,7 @@ int runApplication(int argc, char** argv)
     QCoreApplication::setApplicationName(applicationName);
     QCoreApplication::setApplicationVersion(QStringLiteral(QLNREC_VERSION));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Quillon Recorder"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("qlnrec"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(QLNREC_APP_ID));
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
     QString error;

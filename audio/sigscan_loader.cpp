@@ -1,6 +1,7 @@
 #include "audio/sigscan_loader.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -29,6 +30,11 @@ QStringList SigScanLoader::defaultCandidates(const QString& programFolder)
     QStringList list;
     if (!programFolder.isEmpty()) {
         list << programFolder + QLatin1Char('/') + kLibraryName;
+#ifdef QLNREC_RELATIVE_LIBDIR
+        // An installed tree moved to another prefix keeps its library beside the program's folder.
+        list << QDir::cleanPath(programFolder + QStringLiteral("/../" QLNREC_RELATIVE_LIBDIR "/") +
+                                kLibraryName);
+#endif
     }
 #ifdef QLNREC_INSTALL_LIBDIR
     list << QStringLiteral(QLNREC_INSTALL_LIBDIR) + QLatin1Char('/') + kLibraryName;

@@ -27,8 +27,9 @@ public:
     SigScanLoader(const SigScanLoader&) = delete;
     SigScanLoader& operator=(const SigScanLoader&) = delete;
 
-    // The program's folder, then the install library folder, then the plain name for the
-    // system's library search path.
+    // The program's folder, the install library folder beside it, the install library folder of
+    // the prefix the program was built for, then the plain name for the system's library search
+    // path.
     static QStringList defaultCandidates(const QString& programFolder);
 
     // Loads at the first call; true when Fbs can be called.

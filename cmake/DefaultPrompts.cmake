@@ -73,6 +73,9 @@ function(qlnrec_default_prompts target)
         COMMENT "Speaking the ${language} prompt ${name}.wav"
         VERBATIM)
       list(APPEND outputs ${wav})
+      # The program carries them; installed as files too, so a user can start a prompt of their
+      # own from one or put a shipped one back.
+      install(FILES ${wav} DESTINATION ${QLNREC_DATA_SUBDIR}/prompts/${language})
     endforeach()
   endforeach()
   qt_add_resources(${target} qlnrec_default_prompts PREFIX /prompts BASE ${root} FILES ${outputs})

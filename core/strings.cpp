@@ -157,15 +157,20 @@ bool isLanguageOffset(int offset)
            offset == Strings::kTraditionalChinese;
 }
 
-// Folders where the shipped HTML help may lie besides the program folder.
+// Folders where the shipped HTML help may lie besides the program folder: the data folder beside
+// the program's own folder (an installed tree, wherever it was moved), then the data folder of
+// the prefix the program was built for.
 QStringList installedHelpFolders()
 {
     QStringList folders;
+#ifdef QLNREC_RELATIVE_DATADIR
     if (QCoreApplication::instance()) {
-        folders << QCoreApplication::applicationDirPath() + QStringLiteral("/../share/qlnrec/help");
+        folders << QCoreApplication::applicationDirPath() +
+                       QStringLiteral("/../" QLNREC_RELATIVE_DATADIR "/help");
     }
-#ifdef QLNREC_HELP_DIR
-    folders << QStringLiteral(QLNREC_HELP_DIR);
+#endif
+#ifdef QLNREC_INSTALL_DATADIR
+    folders << QStringLiteral(QLNREC_INSTALL_DATADIR "/help");
 #endif
     return folders;
 }

@@ -16,6 +16,7 @@ PKGS=(
   xdg-utils binutils dbus-daemon
   pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev
+  librsvg2-bin appstream desktop-file-utils dpkg-dev mmdebstrap
 )
 missing=()
 for p in "${PKGS[@]}"; do

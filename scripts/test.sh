@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: a normal build with warnings as errors; the same tests under
 # AddressSanitizer + LeakSanitizer + UndefinedBehaviorSanitizer (skip with QLNREC_NO_SANITIZE=1);
+# the .deb installed and run in a fresh Debian root (skip with QLNREC_NO_PACKAGE=1);
 # and every fuzz target built with clang and run briefly (skip with QLNREC_NO_FUZZ=1).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,9 +12,16 @@ export QT_QPA_PLATFORM=offscreen
 # fails instead of skipping, so a broken install step cannot hide whole-call tests.
 export QLNREC_REQUIRE_TOOLS=1
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQLNREC_WERROR=ON
+# The release build is for /usr, so the same tree is also the one packaged below.
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQLNREC_WERROR=ON \
+      -DCMAKE_INSTALL_PREFIX=/usr
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs" --timeout 900
+
+# The .deb installs into a fresh Debian root and plays a call there (skip with QLNREC_NO_PACKAGE=1).
+if [ "${QLNREC_NO_PACKAGE:-0}" != "1" ]; then
+  bash tests/package/install_and_run.sh build/release
+fi
 
 if [ "${QLNREC_NO_SANITIZE:-0}" != "1" ]; then
   cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQLNREC_WERROR=ON -DQLNREC_SANITIZE=ON \
