@@ -448,7 +448,9 @@ void frmMain::Timer7_Timer()
 void frmMain::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (panel_.isNull()) {
+    // The artwork is drawn for the screen's device pixel ratio, and drawn again when the window
+    // moves to a screen of another scale: a stretched pixmap would look blurred.
+    if (panel_.isNull() || !qFuzzyCompare(panel_.devicePixelRatio(), devicePixelRatioF())) {
         panel_ = renderPanel(devicePixelRatioF());
     }
     p.drawPixmap(0, 0, panel_);

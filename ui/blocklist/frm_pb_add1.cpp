@@ -3,7 +3,33 @@
 #include "platform/core/modal_runner.h"
 #include "ui_frm_pb_add1.h"
 
+#include <QKeyEvent>
+
 namespace qlnrec::ui {
+
+namespace {
+// Enter in the number presses OK and is swallowed there, so OK, the form's default button for
+// Enter anywhere else, is not pressed a second time.
+class EnterPresses final : public QObject {
+public:
+    EnterPresses(QAbstractButton* button, QObject* parent) : QObject(parent), button_(button) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                button_->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QAbstractButton* button_;
+};
+} // namespace
 
 frmPBAdd1::frmPBAdd1(blocklist::BlockList& store, platform::DialogService& dialogs, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmPBAdd1>()), editor_(store, dialogs)
@@ -17,8 +43,7 @@ frmPBAdd1::frmPBAdd1(blocklist::BlockList& store, platform::DialogService& dialo
 
     connect(OKButton, &QPushButton::clicked, this, &frmPBAdd1::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &frmPBAdd1::CancelButton_Click);
-    // Enter in the number presses OK and goes no further (no button is the dialog's default).
-    connect(Text2, &QLineEdit::returnPressed, OKButton, &QPushButton::click);
+    Text2->installEventFilter(new EnterPresses(OKButton, this));
 }
 
 frmPBAdd1::~frmPBAdd1() = default;

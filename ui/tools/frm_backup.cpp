@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QStorageInfo>
 #include <QStyle>
@@ -48,6 +49,7 @@ frmBackup::frmBackup(tools::BackupModel& model, const core::Strings& strings, co
     connect(CancelButton, &QPushButton::clicked, this, &frmBackup::CancelButton_Click);
     connect(&model_.job(), &tools::BackupJob::progress, this, &frmBackup::showProgress);
     Check1->installEventFilter(this);
+    Dir1->installEventFilter(this);
     model_.finished = [this](const tools::BackupSummary&) {
         setRunning(false);
         setFolder(folder_);
@@ -139,6 +141,14 @@ bool frmBackup::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Check1 && event->type() == QEvent::FocusOut) {
         Check1_LostFocus();
+    }
+    // Enter in the folder list opens the folder; it must not go on to OK, the default button.
+    if (watched == Dir1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Dir1_Change(Dir1->currentItem());
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }
