@@ -171,7 +171,7 @@ LoadResult MainWindowLoader::run(frmMain& w)
     // The shipped prompts, where the program folder has none of its own: a fresh install answers
     // with a greeting, not silence. A prompt that cannot be written is reported; the start goes on.
     for (const QString& failure : audio::installDefaultPrompts(folder, s_.strings.languageOffset()).failed) {
-        s_.statusLog.addStatusLine(QStringLiteral("Prompt not written: ") + failure);
+        s_.statusLog.addStatusLine(s_.strings.text(core::ProgramText::PromptNotWritten) + failure);
     }
     // 12. Per-line call state.
     s_.parts.resetLineState();

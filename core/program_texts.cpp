@@ -139,6 +139,12 @@ constexpr std::array kRows{
     // English shows the words of screening.txt.
     Row{T::RulesListBlock, "block", "拦截", "封鎖"},
     Row{T::RulesListAllow, "allow", "允许", "允許"},
+    Row{T::CannotPlay, "Cannot play %1: %2", "无法播放 %1：%2", "無法播放 %1：%2"},
+    Row{T::NoRecordingsToBackUp, "There are no recordings (*.wav) in %1.", "%1 中没有录音（*.wav）。",
+        "%1 中沒有錄音（*.wav）。"},
+    Row{T::RingRuleNotWritten, "Rings.txt could not be written; the rule is kept",
+        "无法写入 Rings.txt；该规则仍然保留", "無法寫入 Rings.txt；該規則仍然保留"},
+    Row{T::PromptNotWritten, "Prompt not written: ", "提示音未写入：", "提示音未寫入："},
 };
 
 constexpr bool rowsInOrder()
@@ -151,7 +157,7 @@ constexpr bool rowsInOrder()
     return true;
 }
 static_assert(rowsInOrder(), "one row per text, in the enumeration's order");
-static_assert(kRows.size() == static_cast<std::size_t>(ProgramText::RulesListAllow) + 1,
+static_assert(kRows.size() == static_cast<std::size_t>(ProgramText::PromptNotWritten) + 1,
               "every text has a row");
 
 } // namespace

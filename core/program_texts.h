@@ -63,6 +63,11 @@ enum class ProgramText {
     RulesNotWritten,
     RulesListBlock, // the action column of the rule list
     RulesListAllow,
+    // Other subsystems.
+    CannotPlay,           // %1 file, %2 reason
+    NoRecordingsToBackUp, // %1 folder
+    RingRuleNotWritten,
+    PromptNotWritten, // followed by the file
 };
 
 // The text in the language of the offset (0 English, 1000 Simplified, 2000 Traditional Chinese;

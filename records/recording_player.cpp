@@ -111,7 +111,7 @@ RecordingPlayer::PlayResult RecordingPlayer::refuse(const QString& reason)
     playEnabled_ = true;
     pauseEnabled_ = true;
     notify();
-    dialogs_.messageBox(QStringLiteral("Cannot play %1: %2").arg(fileName_, reason),
+    dialogs_.messageBox(strings_.text(core::ProgramText::CannotPlay).arg(fileName_, reason),
                         strings_.loadText(kPlayWaveFile), platform::MessageIcon::Critical);
     return PlayResult::Failed;
 }

@@ -137,7 +137,7 @@ bool BackupModel::start(const QString& targetFolder, bool move)
         lists_.emptyLists();
     }
     if (request.items.empty()) {
-        dialogs_.messageBox(QStringLiteral("There are no recordings (*.wav) in %1.")
+        dialogs_.messageBox(strings_.text(core::ProgramText::NoRecordingsToBackUp)
                                 .arg(QDir::toNativeSeparators(recordingsFolder_)),
                             strings_.loadText(kTitleId), platform::MessageIcon::Information);
         return false;

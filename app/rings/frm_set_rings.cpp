@@ -56,7 +56,7 @@ void frmSetRings::cmdDeleteEntry_Click()
     }
     showEntries();
     if (result == RingRuleList::DeleteResult::NotWritten) {
-        context_.dialogs.messageBox(QStringLiteral("Rings.txt could not be written; the rule is kept"),
+        context_.dialogs.messageBox(context_.strings.text(core::ProgramText::RingRuleNotWritten),
                                     QLatin1String(RingRuleEntry::kMessageTitle),
                                     platform::MessageIcon::Exclamation);
     }

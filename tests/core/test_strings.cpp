@@ -181,7 +181,7 @@ TEST(ProgramTexts, EveryTextIsInTheThreeLanguagesWithTheSamePlaceholders)
         found.sort();
         return found;
     };
-    for (int id = 0; id <= static_cast<int>(ProgramText::RulesListAllow); ++id) {
+    for (int id = 0; id <= static_cast<int>(ProgramText::PromptNotWritten); ++id) {
         const auto text = static_cast<ProgramText>(id);
         const QString english = Strings(Strings::kEnglish).text(text);
         ASSERT_FALSE(english.isEmpty()) << id;
