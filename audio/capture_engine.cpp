@@ -20,7 +20,10 @@ CaptureEngine::CaptureEngine(platform::EventService& events, platform::WaveServi
                              telephony::LineState& lines, TrueSpeechConversion& conversion,
                              SigScanLoader& sigscan, RecorderSettings settings, RecorderLinks links)
     : events_(events), wave_(wave), lines_(lines), conversion_(conversion), sigscan_(sigscan),
-      links_(std::move(links)), writer_(QString()), alive_(std::make_shared<CaptureEngine*>(this))
+      links_(std::move(links)), writer_(QString()), alive_(std::make_shared<CaptureEngine*>(this)),
+      store_(std::make_unique<platform::WorkLanes>(
+          events, kLines,
+          events.runsInRealTime() ? platform::WorkLanes::Mode::Threaded : platform::WorkLanes::Mode::Inline))
 {
     setSettings(std::move(settings));
     for (int i = 0; i < kLines; ++i) {
@@ -52,6 +55,8 @@ CaptureEngine::~CaptureEngine()
             CloseCapture(i);
         }
     }
+    // What the lanes hold is stored before the codec streams close.
+    store_.reset();
 }
 
 CaptureLine& CaptureEngine::line(int line)
@@ -62,6 +67,15 @@ CaptureLine& CaptureEngine::line(int line)
 platform::Timer& CaptureEngine::timWriteFile(int line)
 {
     return *timWriteFile_.at(static_cast<std::size_t>(line));
+}
+
+platform::WorkLanes::Completion CaptureEngine::withEngine(std::function<void(CaptureEngine&)> fn) const
+{
+    return [alive = std::weak_ptr<CaptureEngine*>(alive_), fn = std::move(fn)] {
+        if (const auto engine = alive.lock(); engine && *engine) {
+            fn(**engine);
+        }
+    };
 }
 
 void CaptureEngine::status(const QString& text)
@@ -86,6 +100,9 @@ void CaptureEngine::StartRecording(int line)
 void CaptureEngine::OpenCapture(std::int32_t device, const QString& name, int line)
 {
     settlePreviousCapture(line);
+    // The earlier capture's blocks and file are done before its stream and temporary file are
+    // reused (no wait unless the new capture follows within the grace tick).
+    store_->wait(line);
     if (settingsSource_) {
         setSettings(settingsSource_());
     }
@@ -164,6 +181,7 @@ void CaptureEngine::finishClosedCapture(int line)
     c.captureClosed = 0;
     timWriteFile(line).setEnabled(false);
     if (trueSpeech()) {
+        store_->wait(line);
         conversion_.CloseConversion(line);
     }
     // A prompt recording's file is written by its recorder, never here.
@@ -315,6 +333,7 @@ void CaptureEngine::timWriteFile_Timer(int line)
     c.captureClosed = 0;
     timWriteFile(line).setEnabled(false);
     if (trueSpeech()) {
+        store_->wait(line);
         conversion_.CloseConversion(line);
     }
     if (slot(line).recordState != kAwaitingReply) {
@@ -324,29 +343,37 @@ void CaptureEngine::timWriteFile_Timer(int line)
 
 void CaptureEngine::FinishRecording(int line)
 {
-    CaptureLine& c = this->line(line);
-    const QString name = unusedRecordingName(settings_.recordingsFolder, c.recordingName);
-    const QString path = settings_.recordingsFolder + name;
-    QString error;
-    const WriteOutcome outcome =
-        writeWaveFromTemp(writer_.tempFilePath(line), path, settings_.outputFormat, &error);
     FreeCaptureBlocks(line);
-    if (outcome == WriteOutcome::Failed) {
-        // A half-written file would claim audio it does not hold; the temporary file and its
-        // sidecar stay, and the next start writes the recording.
-        QFile::remove(path);
-        status(
-            QStringLiteral("Recording %1 cannot be written (%2); it is kept and finished at the next start")
-                .arg(c.recordingName, error));
-        return;
-    }
-    writer_.deleteTempFile(line);
-    if (outcome == WriteOutcome::TooShort || !QFileInfo::exists(path)) {
-        return;
-    }
-    if (links_.finishedRecording) {
-        links_.finishedRecording(name);
-    }
+    // The name is chosen on the lane, where the line's earlier files are already written.
+    store_->submit(
+        line,
+        [this, line, writer = writer_, folder = settings_.recordingsFolder, format = settings_.outputFormat,
+         wanted = this->line(line).recordingName]() mutable -> platform::WorkLanes::Completion {
+            const QString name = unusedRecordingName(folder, wanted);
+            const QString path = folder + name;
+            QString error;
+            const WriteOutcome outcome = writeWaveFromTemp(writer.tempFilePath(line), path, format, &error);
+            if (outcome == WriteOutcome::Failed) {
+                // A half-written file would claim audio it does not hold; the temporary file and its
+                // sidecar stay, and the next start writes the recording.
+                QFile::remove(path);
+                return withEngine([wanted, error](CaptureEngine& engine) {
+                    engine.status(
+                        QStringLiteral("Recording %1 cannot be written (%2); it is kept and finished at "
+                                       "the next start")
+                            .arg(wanted, error));
+                });
+            }
+            writer.deleteTempFile(line);
+            if (outcome == WriteOutcome::TooShort || !QFileInfo::exists(path)) {
+                return {};
+            }
+            return withEngine([name](CaptureEngine& engine) {
+                if (engine.links_.finishedRecording) {
+                    engine.links_.finishedRecording(name);
+                }
+            });
+        });
 }
 
 void CaptureEngine::FinishAllNow()
@@ -354,6 +381,13 @@ void CaptureEngine::FinishAllNow()
     for (int i = 0; i < kLines; ++i) {
         FinishNow(i);
     }
+    store_->finishAll();
+}
+
+void CaptureEngine::settleStore(int line)
+{
+    store_->wait(line);
+    store_->deliverCompletions();
 }
 
 void CaptureEngine::FinishNow(int line)
@@ -385,6 +419,7 @@ void CaptureEngine::FinishNow(int line)
     if (c.captureClosed != 0 && !c.deviceOpen) {
         finishClosedCapture(line);
     }
+    settleStore(line);
 }
 
 std::vector<RecoveredRecording> CaptureEngine::RecoverUnfinished()
@@ -436,6 +471,36 @@ void CaptureEngine::stored(int line, bool ok)
                .arg(line));
 }
 
+void CaptureEngine::storeBlock(int line, const char* data, std::uint32_t bytes, bool compress, bool keep)
+{
+    auto block = std::make_shared<std::vector<char>>(data, data + bytes);
+    store_->submit(
+        line,
+        [this, line, block, compress, keep, writer = writer_]() mutable -> platform::WorkLanes::Completion {
+            bool ok = true;
+            if (compress) {
+                // Only this lane uses the line's stream while the capture runs.
+                platform::WAVEHDR header{};
+                header.lpData = block->data();
+                header.dwBufferLength = header.dwBytesRecorded = static_cast<std::uint32_t>(block->size());
+                if (conversion_.ConvertBlock(line, header) && keep) {
+                    const std::uint32_t length = conversion_.convertedLength(line);
+                    if (length > 0) {
+                        ok = writer.AppendBlock(
+                            line, reinterpret_cast<const char*>(conversion_.convertedData(line)), length);
+                    }
+                }
+                conversion_.ReleaseConversion(line);
+            } else {
+                ok = writer.AppendBlock(line, block->data(), static_cast<std::int64_t>(block->size()));
+            }
+            if (ok) {
+                return {};
+            }
+            return withEngine([line](CaptureEngine& engine) { engine.stored(line, false); });
+        });
+}
+
 void CaptureEngine::stopAndDrop(int line)
 {
     StopCapture(line);
@@ -483,26 +548,17 @@ void CaptureEngine::ProcessBlock(int line, int headerIndex)
     const bool promptRecording = c.recordingName == kGreetingName || c.recordingName == kLegalName;
     const bool compressed = trueSpeech() && !promptRecording;
 
-    // Store.
+    // Store. A block the codec cannot take (no stream, no bytes) is neither stored nor analysed.
+    if (compressed && (header.dwBytesRecorded == 0 || !conversion_.isOpen(line))) {
+        return;
+    }
+    const bool keep = s.recordState != kAwaitingReply;
+    if (compressed || (keep && n != 0)) {
+        storeBlock(line, header.lpData, n, compressed, keep);
+    }
     if (compressed) {
-        if (!conversion_.ConvertBlock(line, header)) {
-            return;
-        }
         events_.processPendingEvents();
     }
-    if (s.recordState != kAwaitingReply) {
-        if (compressed) {
-            const std::uint32_t length = conversion_.convertedLength(line);
-            if (length > 0) {
-                stored(line,
-                       writer_.AppendBlock(
-                           line, reinterpret_cast<const char*>(conversion_.convertedData(line)), length));
-            }
-        } else if (n != 0) {
-            stored(line, writer_.AppendBlock(line, header.lpData, n));
-        }
-    }
-    conversion_.ReleaseConversion(line);
     if (c.recordingName == kGreetingName) {
         return;
     }

@@ -3,16 +3,20 @@
 // headers used in turn, each block stored (raw PCM, or TrueSpeech) and analysed for the stop
 // triggers, and, once the capture has closed, the recording file finished and listed.
 //
-// Everything runs on the GUI thread except the device callbacks, which only store into the
-// line's atomic flags and post a wake-up of the line's buffer swap (the swap then runs at once
-// instead of waiting for a 1 ms poll). The file-writer poll ticks every second and gives the
-// closed device one tick of grace before the file is written.
+// The swaps, the analysis and the stop triggers run on the GUI thread. The device callbacks only
+// store into the line's atomic flags and post a wake-up of the line's buffer swap (the swap then
+// runs at once instead of waiting for a 1 ms poll). The codec, the temporary file and the building
+// of the finished file run on the line's work lane, so four lines recording in TrueSpeech or an
+// hour-long file being finished never hold up the GUI thread; in virtual time the lanes run inline.
+// The file-writer poll ticks every second and gives the closed device one tick of grace before the
+// file is written.
 #include "audio/recording_writer.h"
 #include "audio/sigscan_loader.h"
 #include "audio/truespeech_conversion.h"
 #include "audio/wave_layouts.h"
 #include "core/detector_settings.h"
 #include "platform/core/event_service.h"
+#include "platform/core/work_lanes.h"
 #include "platform/wave/wave_service.h"
 #include "telephony/line_state.h"
 
@@ -138,6 +142,8 @@ public:
     // A recording whose capture has already closed is written too.
     void FinishAllNow();
     void FinishNow(int line);
+    // Waits until the line's stored blocks and its finished file are on disk, and reports them.
+    void settleStore(int line);
     // Writes and lists every recording an earlier run left in the temporary folder (a crash, or a
     // file that could not be written then); each gets a status line.
     std::vector<RecoveredRecording> RecoverUnfinished();
@@ -161,6 +167,12 @@ private:
     void status(const QString& text);
     void stopAndDrop(int line);
     void stored(int line, bool ok);
+    // Hands a block to the line's lane: converted (when compress) and appended to the temporary
+    // file (when keep; a compressed block the recording does not keep still goes through the codec,
+    // whose stream carries state from block to block).
+    void storeBlock(int line, const char* data, std::uint32_t bytes, bool compress, bool keep);
+    // Runs fn with the engine on the GUI thread, unless the engine is gone by then.
+    platform::WorkLanes::Completion withEngine(std::function<void(CaptureEngine&)> fn) const;
     void voiceHeard(int line);
     void settlePreviousCapture(int line);
     // A capture whose device has closed: its conversion ends and its recording is written now.
@@ -183,6 +195,8 @@ private:
     platform::MMRESULT lastWaveResult_ = platform::MMSYSERR_NOERROR;
     // Posted wake-ups hold this; it is cleared when the engine goes, so late ones do nothing.
     std::shared_ptr<CaptureEngine*> alive_;
+    // One lane a line; the last member, so it ends (running what is queued) before the rest goes.
+    std::unique_ptr<platform::WorkLanes> store_;
 };
 
 } // namespace qlnrec::audio

@@ -233,6 +233,7 @@ void LineGreetingRecorder::Timer1_Timer()
         return;
     }
     engine_.line(kGreetingLine).captureClosed = 0;
+    engine_.settleStore(kGreetingLine);
     const QString aside = asidePath(targetPath_);
     QString error;
     const WriteOutcome outcome =

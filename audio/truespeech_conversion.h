@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -45,7 +46,7 @@ public:
     bool ConvertBlock(int line, const platform::WAVEHDR& header);
     const std::uint8_t* convertedData(int line) const;
     std::uint32_t convertedLength(int line) const;
-    bool conversionOk() const { return conversionOk_; }
+    bool conversionOk() const { return conversionOk_; } // of the last block converted, any line
     // Unprepares the line's header and frees its destination block; nothing when none is held.
     void ReleaseConversion(int line);
     // Closes the line's stream, then its driver: "Stram Close Error: ", "Driver Close Error: ".
@@ -69,7 +70,8 @@ private:
     platform::DialogService& dialogs_;
     platform::HACMDRIVERID trueSpeechDriverId_ = nullptr;
     std::array<Line, kLines> lines_{};
-    bool conversionOk_ = false;
+    // Lines convert on their own threads.
+    std::atomic<bool> conversionOk_{false};
 };
 
 } // namespace qlnrec::audio

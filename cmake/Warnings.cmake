@@ -10,3 +10,10 @@ if(QLNREC_SANITIZE)
   target_compile_options(qlnrec_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(qlnrec_options INTERFACE -fsanitize=address,undefined)
 endif()
+# ThreadSanitizer for the threaded parts (device threads, the modem's serial thread, the wave
+# service, the recording lanes); it cannot be combined with the address sanitizer.
+option(QLNREC_SANITIZE_THREAD "Build with ThreadSanitizer" OFF)
+if(QLNREC_SANITIZE_THREAD)
+  target_compile_options(qlnrec_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(qlnrec_options INTERFACE -fsanitize=thread)
+endif()

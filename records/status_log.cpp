@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace qlnrec::records {
 
@@ -86,8 +87,15 @@ void StatusLog::appendToList(const QStringList& newLines)
     if (newLines.isEmpty()) {
         return;
     }
-    const int firstNewRow = static_cast<int>(lines_.size());
     lines_.append(newLines);
+    if (lines_.size() > kListCapacity + kListCapacity / 10) {
+        const auto dropped = static_cast<int>(lines_.size()) - kListCapacity;
+        lines_.remove(0, dropped);
+        if (onLinesDropped) {
+            onLinesDropped(dropped);
+        }
+    }
+    const int firstNewRow = std::max(0, static_cast<int>(lines_.size() - newLines.size()));
     if (onLinesAppended) {
         onLinesAppended(firstNewRow);
     }

@@ -22,6 +22,9 @@ namespace qlnrec::records {
 class StatusLog final : public core::StatusLine {
 public:
     static constexpr std::uint32_t kRolloverIntervalMs = 60000;
+    // The list keeps this many of the latest lines (the day files keep every line): a program
+    // left running for weeks must not grow without end. The oldest go a tenth at a time.
+    static constexpr int kListCapacity = 10000;
 
     // programFolder: the folder that holds "LogFiles".
     StatusLog(platform::EventService& events, QString programFolder);
@@ -48,6 +51,9 @@ public:
     // Called after lines were appended to the list, with the row of the first new line; the
     // main window appends them to lstStatus and selects the last entry.
     std::function<void(int firstNewRow)> onLinesAppended;
+    // Called when the oldest `count` lines left the list (before onLinesAppended of the lines
+    // that made room necessary); the main window drops as many rows from the top.
+    std::function<void(int count)> onLinesDropped;
 
     // Prints every entry of the list, one printed line each. PDF path for tests; false when no
     // printer is available.

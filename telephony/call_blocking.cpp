@@ -24,7 +24,7 @@ bool CallBlocking::decide(int line)
     const bool knownOnly = config.get(core::keys::kScreenKnownOnly) == QLatin1String("1");
     const bool phoneBookWins = config.get(core::keys::kScreenPhoneBookWins) == QLatin1String("1");
 
-    if (state.callerNumber == kUnknownCaller && (lines_.settings().blockUnknownEnabled == 1 || knownOnly)) {
+    if (slot.callerNumber == kUnknownCaller && (lines_.settings().blockUnknownEnabled == 1 || knownOnly)) {
         slot.blocked = -1;
         lines_.dispatcher().AnswerCall(line);
         statusLog.addStatusLine(lines_.settings().blockUnknownEnabled == 1
@@ -32,14 +32,14 @@ bool CallBlocking::decide(int line)
                                     : QStringLiteral("UNKNOWN Caller [Blocked] ") + kKnownOnlyName);
         return true;
     }
-    const ScreeningVerdict verdict = lines_.roles().blockList->screen(state.callerNumber);
-    const bool known = lines_.roles().phoneBook->nameFor(state.callerNumber.trimmed()).has_value();
+    const ScreeningVerdict verdict = lines_.roles().blockList->screen(slot.callerNumber);
+    const bool known = lines_.roles().phoneBook->nameFor(slot.callerNumber.trimmed()).has_value();
     // Who decides, first to last: an allow rule, the phone book (when it wins), a block rule or
     // the block list, and at the end "only known callers".
     QString blockedBy;
     bool blocked = false;
     if (verdict.kind == ScreeningVerdict::Kind::Allow) {
-        statusLog.addStatusLine(QStringLiteral("CallerID:") + state.callerNumber +
+        statusLog.addStatusLine(QStringLiteral("CallerID:") + slot.callerNumber +
                                 QStringLiteral(" Allowed ") + verdict.ruleName);
     } else if (phoneBookWins && known) {
         // The phone book lets the caller through; caller ID shows the name as usual.
@@ -56,12 +56,12 @@ bool CallBlocking::decide(int line)
     }
     lines_.dispatcher().AnswerCall(line);
     const QString suffix = blockedBy.isEmpty() ? QString() : QLatin1Char(' ') + blockedBy;
-    if (state.callerNameText != kUnknownCaller) {
-        statusLog.addStatusLine(QStringLiteral("CallerID:") + state.callerNumber + QStringLiteral(" [") +
-                                state.callerNameText + QStringLiteral("]                         Blocked") +
+    if (slot.callerNameText != kUnknownCaller) {
+        statusLog.addStatusLine(QStringLiteral("CallerID:") + slot.callerNumber + QStringLiteral(" [") +
+                                slot.callerNameText + QStringLiteral("]                         Blocked") +
                                 suffix);
     } else {
-        statusLog.addStatusLine(QStringLiteral("CallerID:") + state.callerNumber +
+        statusLog.addStatusLine(QStringLiteral("CallerID:") + slot.callerNumber +
                                 QStringLiteral("[Blocked]") + suffix);
     }
     return true;

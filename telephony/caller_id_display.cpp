@@ -60,6 +60,8 @@ int CallerIdDisplay::handleCallerId(platform::HCALL hCall)
     for (int l = 0; l < kLineCount; ++l) {
         if (state[l].hCall == hCall && hCall != 0) {
             state[l].callerNumberPart = QLatin1Char('~') + state.callerNumber;
+            state[l].callerNumber = id.number;
+            state[l].callerNameText = id.name;
             lastLine = l;
         }
     }
@@ -113,11 +115,13 @@ void CallerIdDisplay::timCallerID_Timer(int line)
     if (callStillThere && lines_.roles().blocking->decide(line)) {
         return;
     }
-    if (state.callerNameText != kUnknownCaller) {
-        status(QStringLiteral("CallerID:") + state.callerNumber + QStringLiteral(" [") +
-               state.callerNameText + QLatin1Char(']'));
+    // Another line's caller ID may have come within the same quarter second: the line shows its own.
+    const QString& number = callStillThere ? state[line].callerNumber : state.callerNumber;
+    const QString& name = callStillThere ? state[line].callerNameText : state.callerNameText;
+    if (name != kUnknownCaller) {
+        status(QStringLiteral("CallerID:") + number + QStringLiteral(" [") + name + QLatin1Char(']'));
     } else {
-        status(QStringLiteral("CallerID:") + state.callerNumber);
+        status(QStringLiteral("CallerID:") + number);
     }
 }
 

@@ -182,6 +182,8 @@ void LineDispatcher::offering(platform::HCALL hCall)
     // must not leave the next call blocked.
     slot.callerNumberPart.clear();
     slot.callerNamePart.clear();
+    slot.callerNumber.clear();
+    slot.callerNameText.clear();
     slot.blocked = 0;
 
     state_.ringsToAnswer =

@@ -13,6 +13,8 @@ void LineSlot::clear()
     dialOutPending = 0;
     callerNumberPart.clear();
     callerNamePart.clear();
+    callerNumber.clear();
+    callerNameText.clear();
     callKind.clear();
     dtmfDigits.clear();
     dtmfIdleTicks = 0;

@@ -42,8 +42,12 @@ struct LineSlot {
     std::int16_t dialOutPending = 0; // -1: dialled by the dialer, until it connects
     QString callerNumberPart;        // "~" + caller number
     QString callerNamePart;          // phone-book name of the caller
-    QString callKind;                // "A", "M" or "O"
-    QString dtmfDigits;              // touch-tone digits since the last menu action
+    // This call's own caller ID (empty until it arrives): whether the caller is blocked, and the
+    // line's caller-ID status line, go by it, never by a caller on another line.
+    QString callerNumber;
+    QString callerNameText;
+    QString callKind;   // "A", "M" or "O"
+    QString dtmfDigits; // touch-tone digits since the last menu action
     std::int32_t dtmfIdleTicks = 0;
     std::int32_t recordState = kRecordIdle;
     double lastRingTime = 0;      // clock reading (ms) of the previous ring of this call
@@ -78,8 +82,8 @@ struct LineState {
     std::int32_t ringsToAnswer = 0;
     // Calls currently announced in the incoming-call popup.
     std::int32_t popupCallCount = 0;
-    // The most recent caller ID on any line ("UNKNOWN" where absent). One value for the program:
-    // two lines whose caller IDs arrive within the same quarter second show the later one.
+    // The most recent caller ID on any line ("UNKNOWN" where absent), for the popup, the dial
+    // window and "Last_CallerID"; each line keeps its own caller's in its slot.
     QString callerNumber;
     QString callerNameText;
 

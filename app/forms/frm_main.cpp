@@ -90,6 +90,7 @@ frmMain::~frmMain()
 {
     if (attachedLog_) {
         attachedLog_->onLinesAppended = nullptr;
+        attachedLog_->onLinesDropped = nullptr;
     }
 }
 
@@ -409,6 +410,9 @@ void frmMain::setCaptionsAndTips(const core::Strings& strings)
 void frmMain::attachStatusLog(records::StatusLog& log)
 {
     attachedLog_ = &log;
+    log.onLinesDropped = [this](int count) {
+        lstStatus->model()->removeRows(0, std::min(count, static_cast<int>(lstStatus->count())));
+    };
     log.onLinesAppended = [this, &log](int firstNewRow) {
         const QStringList& lines = log.lines();
         const int from = std::max(firstNewRow, static_cast<int>(lstStatus->count()));

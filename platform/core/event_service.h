@@ -23,6 +23,9 @@ public:
     virtual void post(std::function<void()> fn) = 0;
     // "Let pending window events run": runs what is queued now, without advancing the clock.
     virtual void processPendingEvents() = 0;
+    // False where the clock only moves when told to (virtual time): work handed to other threads
+    // would then finish at a different point of the call on every run.
+    virtual bool runsInRealTime() const { return true; }
 
 protected:
     friend class Timer;
@@ -38,8 +41,7 @@ protected:
 // timer changes nothing. An interval of 0 never ticks.
 class Timer {
 public:
-    explicit Timer(EventService& events, std::uint32_t intervalMs = 0,
-                   std::function<void()> onTick = {});
+    explicit Timer(EventService& events, std::uint32_t intervalMs = 0, std::function<void()> onTick = {});
     ~Timer();
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
@@ -49,7 +51,7 @@ public:
     std::uint32_t interval() const { return intervalMs_; }
     void setEnabled(bool enabled);
     bool isEnabled() const { return enabled_; }
-    void restart();  // disable then enable: the next tick comes one full interval from now
+    void restart(); // disable then enable: the next tick comes one full interval from now
 
     // Service-private bookkeeping.
     std::uint64_t scheduleToken = 0;
@@ -63,4 +65,4 @@ private:
     std::function<void()> onTick_;
 };
 
-}  // namespace qlnrec::platform
+} // namespace qlnrec::platform

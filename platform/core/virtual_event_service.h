@@ -18,6 +18,7 @@ public:
     QDateTime currentDateTime() const override;
     void post(std::function<void()> fn) override;
     void processPendingEvents() override;
+    bool runsInRealTime() const override { return false; }
 
     // Moves the clock forward by ms, firing every timer that falls due on the way.
     void advance(std::uint64_t ms);

@@ -311,3 +311,22 @@ TEST_F(StatusLogTest, TheMenuTakesTheCallersNumberAndSaysWhenNothingCanBeDone)
     EXPECT_EQ(dialogs.messages()[0].icon, qlnrec::platform::MessageIcon::Information);
     EXPECT_EQ(dialogs.messages()[1].text, QStringLiteral("No printer is available"));
 }
+
+TEST_F(StatusLogTest, TheListKeepsTheLatestLinesAndTheDayFileKeepsThemAll)
+{
+    StatusLog log(events, home.programFolder());
+    int dropped = 0;
+    std::vector<int> appendedRows;
+    log.onLinesDropped = [&](int count) { dropped += count; };
+    log.onLinesAppended = [&](int firstNewRow) { appendedRows.push_back(firstNewRow); };
+    log.openAtStart();
+    const int total = StatusLog::kListCapacity + StatusLog::kListCapacity / 10 + 1;
+    for (int i = 0; i < total; ++i) {
+        log.addStatusLine(QStringLiteral("line %1").arg(i));
+    }
+    EXPECT_EQ(log.lines().size(), StatusLog::kListCapacity);
+    EXPECT_EQ(dropped, total - StatusLog::kListCapacity);
+    EXPECT_EQ(log.lines().last(), QStringLiteral("line %1 14:05:09").arg(total - 1));
+    EXPECT_EQ(appendedRows.back(), StatusLog::kListCapacity - 1);
+    EXPECT_EQ(readFile(dayFile(QStringLiteral("26-12-07.txt"))).count("\r\n"), total);
+}

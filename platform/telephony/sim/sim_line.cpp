@@ -20,6 +20,9 @@ namespace {
 
 constexpr std::int64_t kRate = 8000;
 constexpr std::int64_t kPruneLagSamples = 10 * kRate;
+// What a line keeps of its history: the played audio of this many calls, this many activity entries.
+constexpr std::size_t kKeptCallAudio = 16;
+constexpr std::size_t kKeptActivity = 2000;
 
 // One-shot actions at clock times, on one EventService timer. Actions carry a tag so a group
 // (the rings of a call, pending digit reports) can be cancelled together.
@@ -254,7 +257,15 @@ public:
     std::uint32_t clockMs() const { return static_cast<std::uint32_t>(events.timeGetTime() - epochMs); }
     std::int64_t nowSample() const { return static_cast<std::int64_t>(clockMs()) * kRate / 1000; }
 
-    void logLocked(const QString& text) { activity.push_back({clockMs(), text}); }
+    void logLocked(const QString& text)
+    {
+        activity.push_back({clockMs(), text});
+        // Likewise the record of what happened: the oldest half goes when it is full.
+        if (activity.size() > kKeptActivity) {
+            activity.erase(activity.begin(),
+                           activity.begin() + static_cast<std::ptrdiff_t>(kKeptActivity / 2));
+        }
+    }
     void log(const QString& text)
     {
         std::lock_guard lock(mutex);
@@ -417,6 +428,11 @@ public:
         std::lock_guard lock(mutex);
         ++callNumber;
         played[callNumber];
+        // A line left running for days (the demonstration mode) keeps the audio of its latest
+        // calls only.
+        while (played.size() > kKeptCallAudio) {
+            played.erase(played.begin());
+        }
         setBackgroundLocked(Background::Silence);
     }
 
