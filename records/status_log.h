@@ -24,7 +24,7 @@ public:
     static constexpr std::uint32_t kRolloverIntervalMs = 60000;
     // The list keeps this many of the latest lines (the day files keep every line): a program
     // left running for weeks must not grow without end. The oldest go a tenth at a time.
-    static constexpr int kListCapacity = 10000;
+    static constexpr int kListCapacity = 5000;
 
     // programFolder: the folder that holds "LogFiles".
     StatusLog(platform::EventService& events, QString programFolder);
