@@ -308,9 +308,12 @@ TEST(Soak, FourLinesOfMixedCallsKeepMemoryFilesAndListsSteady)
     RecordProperty("calls", rounds * 4);
     RecordProperty("resident_kib_settled", static_cast<int>(residentAtSettled));
     RecordProperty("resident_kib_end", static_cast<int>(residentAtEnd));
-    std::printf("soak: %d calls; resident %lld KiB after round %d, %lld KiB after round %d; %d files open\n",
-                rounds * 4, static_cast<long long>(residentAtSettled), settledRound,
-                static_cast<long long>(residentAtEnd), rounds, openFiles());
+    std::printf(
+        "soak: %d calls; resident %lld KiB after round %d, %lld KiB after round %d; heap in use %lld KiB, "
+        "then %lld KiB; %d files open\n",
+        rounds * 4, static_cast<long long>(residentAtSettled), settledRound,
+        static_cast<long long>(residentAtEnd), rounds, static_cast<long long>(heapAtSettled),
+        static_cast<long long>(heapAtEnd), openFiles());
     EXPECT_EQ(openFiles(), filesOpenAtSettled);
 #if QLNREC_SOAK_MEMORY_CHECKS
     // Nothing a call leaves behind may pile up: 2 MiB is what the allocator may hold on to.
