@@ -180,13 +180,19 @@ void CaptureEngine::finishClosedCapture(int line)
     CaptureLine& c = this->line(line);
     c.captureClosed = 0;
     timWriteFile(line).setEnabled(false);
-    if (trueSpeech()) {
-        store_->wait(line);
-        conversion_.CloseConversion(line);
-    }
+    closeConversion(line);
     // A prompt recording's file is written by its recorder, never here.
     if (!closedWhileAwaiting_.at(static_cast<std::size_t>(line)) && c.recordingName != kGreetingName) {
         FinishRecording(line);
+    }
+}
+
+void CaptureEngine::closeConversion(int line)
+{
+    if (trueSpeech()) {
+        // The lane may still be converting the capture's last block with this stream.
+        store_->wait(line);
+        conversion_.CloseConversion(line);
     }
 }
 
@@ -332,10 +338,7 @@ void CaptureEngine::timWriteFile_Timer(int line)
     }
     c.captureClosed = 0;
     timWriteFile(line).setEnabled(false);
-    if (trueSpeech()) {
-        store_->wait(line);
-        conversion_.CloseConversion(line);
-    }
+    closeConversion(line);
     if (slot(line).recordState != kAwaitingReply) {
         FinishRecording(line);
     }

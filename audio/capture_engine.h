@@ -177,6 +177,8 @@ private:
     void settlePreviousCapture(int line);
     // A capture whose device has closed: its conversion ends and its recording is written now.
     void finishClosedCapture(int line);
+    // The capture's codec stream closes once its lane has converted every block.
+    void closeConversion(int line);
     void processHeldAudio(int line);
     bool trueSpeech() const { return settings_.outputFormat == OutputFormat::TrueSpeech; }
 
