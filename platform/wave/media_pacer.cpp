@@ -122,7 +122,9 @@ public:
     std::uint32_t periodMs() const override { return kPeriodMs; }
 
 private:
-    static constexpr std::uint32_t kPeriodMs = 5;
+    // The same period as in virtual time: every device buffer is longer than one period, and
+    // shorter wake-ups cost an idle line its CPU (a quarter of the period as often).
+    static constexpr std::uint32_t kPeriodMs = 20;
 
     void run()
     {
