@@ -301,8 +301,8 @@ TEST_F(DialogKeyboard, EveryDialogIsUsableWithTheKeyboardAlone)
     expectKeyboardUse(walks, QStringLiteral("frmScreenRule"), QStringLiteral("OKButton"));
     expectKeyboardUse(walks, QStringLiteral("frmGreeting"), {});
     expectKeyboardUse(walks, QStringLiteral("frmGreeting1"), {});
-    // Without a default of its own the dialog takes its first button, Add, as Qt does.
-    expectKeyboardUse(walks, QStringLiteral("frmSetRings"), QStringLiteral("cmdAddEntry"));
+    // Enter in the rule list closes the window; it does not add a rule.
+    expectKeyboardUse(walks, QStringLiteral("frmSetRings"), QStringLiteral("Command2"));
     expectKeyboardUse(walks, QStringLiteral("frmSetTime"), QStringLiteral("Command1"));
     expectKeyboardUse(walks, QStringLiteral("frmViewLog"), QStringLiteral("Command1"));
     expectKeyboardUse(walks, QStringLiteral("frmBackup"), QStringLiteral("OKButton"));
