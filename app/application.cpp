@@ -10,6 +10,7 @@
 #include "app/startup_routine.h"
 #include "core/config_store.h"
 #include "core/program_folders.h"
+#include "core/settings_table.h"
 #include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/qt_event_service.h"
@@ -29,6 +30,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <cstdio>
 #include <memory>
@@ -68,10 +70,82 @@ std::unique_ptr<platform::LinePlatform> createLines(platform::EventService& even
     return lines;
 }
 
+// The options QApplication takes off the command line itself (Qt's own, such as -platform or
+// -style), so the parse before it exists does not refuse them. Each with its value when it has one.
+QStringList withoutQtOptions(const QStringList& arguments)
+{
+    static const QStringList valued{QStringLiteral("-platform"),        QStringLiteral("-platformpluginpath"),
+                                    QStringLiteral("-platformtheme"),   QStringLiteral("-plugin"),
+                                    QStringLiteral("-qwindowgeometry"), QStringLiteral("-qwindowicon"),
+                                    QStringLiteral("-qwindowtitle"),    QStringLiteral("-display"),
+                                    QStringLiteral("-geometry"),        QStringLiteral("-style"),
+                                    QStringLiteral("-stylesheet"),      QStringLiteral("-session")};
+    static const QStringList flags{QStringLiteral("-reverse"), QStringLiteral("-widgetcount"),
+                                   QStringLiteral("-nograb"), QStringLiteral("-dograb"),
+                                   QStringLiteral("-sync")};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        QString name = arguments[i].section(QLatin1Char('='), 0, 0);
+        if (name.startsWith(QStringLiteral("--"))) {
+            name.remove(0, 1);
+        }
+        if (i > 0 && valued.contains(name)) {
+            i += arguments[i].contains(QLatin1Char('=')) ? 0 : 1;
+            continue;
+        }
+        if (i == 0 || !flags.contains(name)) {
+            kept << arguments[i];
+        }
+    }
+    return kept;
+}
+
+// The command line, read before any window system is touched, so that --help, --version and a
+// bad option work without a display. nullopt with the exit code when the run ends here.
+std::optional<CommandLineOptions> readCommandLine(int argc, char** argv, int* exitCode)
+{
+    QCoreApplication parseOnly(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(QLNREC_VERSION));
+    QString error;
+    QString helpText;
+    std::optional<CommandLineOptions> parsed =
+        parseCommandLine(withoutQtOptions(QCoreApplication::arguments()), &error, &helpText);
+    if (!parsed) {
+        if (!helpText.isEmpty()) {
+            std::fputs(qPrintable(helpText), stdout);
+            *exitCode = 0;
+        } else {
+            printError(error);
+            *exitCode = 2;
+        }
+    }
+    return parsed;
+}
+
+// The language of what is said before the program reads its settings: --language, else the
+// language stored in the settings file, else the desktop's locale (Chinese picks the matching
+// script), else English.
+core::Strings startStrings(const CommandLineOptions& options, const platform::SettingsStore& store)
+{
+    const QString stored =
+        store.getSetting(core::keys::kLanguage.section, core::keys::kLanguage.key).trimmed();
+    if (options.language || !stored.isEmpty()) {
+        return core::Strings(core::Strings::offsetForLanguageSetting(options.language.value_or(stored)));
+    }
+    return core::Strings(core::Strings::offsetForLocale(QLocale::system()));
+}
+
 } // namespace
 
 int runApplication(int argc, char** argv)
 {
+    int exitCode = 0;
+    const std::optional<CommandLineOptions> parsed = readCommandLine(argc, argv, &exitCode);
+    if (!parsed) {
+        return exitCode;
+    }
+    const CommandLineOptions& options = *parsed;
+
     QApplication qapp(argc, argv);
     const QString applicationName = platform::SettingsStore::applicationNameFromExecutable(
         argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString());
@@ -80,20 +154,7 @@ int runApplication(int argc, char** argv)
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Quillon Recorder"));
     QGuiApplication::setDesktopFileName(QStringLiteral(QLNREC_APP_ID));
     QGuiApplication::setQuitOnLastWindowClosed(false);
-
     QString error;
-    QString helpText;
-    const std::optional<CommandLineOptions> parsed =
-        parseCommandLine(QCoreApplication::arguments(), &error, &helpText);
-    if (!parsed) {
-        if (!helpText.isEmpty()) {
-            std::fputs(qPrintable(helpText), stdout);
-            return 0;
-        }
-        printError(error);
-        return 2;
-    }
-    const CommandLineOptions& options = *parsed;
 
     // The clock: real, or virtual time that runs as fast as events allow.
     std::unique_ptr<platform::VirtualEventService> virtualEvents;
@@ -127,11 +188,14 @@ int runApplication(int argc, char** argv)
             demo->keep();
         }
     }
+    platform::SettingsStore store(applicationName,
+                                  demo ? demo->settingsPath()
+                                       : platform::SettingsStore::defaultFilePath(applicationName));
     const QString demoFolder = demo ? demo->folder() : QString();
     const QString programFolder =
         core::ProgramFolders::resolveProgramFolder(demoFolder.isEmpty() ? options.home : demoFolder);
     if (!core::ProgramFolders::ensureWritableFolder(programFolder, &error)) {
-        dialogs->messageBox(QStringLiteral("Quillon cannot keep its files: %1.").arg(error),
+        dialogs->messageBox(startStrings(options, store).text(core::ProgramText::CannotKeepFiles).arg(error),
                             QStringLiteral("Quillon"), platform::MessageIcon::Critical);
         return 1;
     }
@@ -174,9 +238,6 @@ int runApplication(int argc, char** argv)
         return 2;
     }
 
-    platform::SettingsStore store(applicationName,
-                                  demo ? demo->settingsPath()
-                                       : platform::SettingsStore::defaultFilePath(applicationName));
     if (demo) {
         demo->prepareSettings(store);
         printError(QStringLiteral("demonstration: files and settings in %1, %2")
@@ -217,6 +278,7 @@ int runApplication(int argc, char** argv)
     SingleInstanceGuard guard(
         SingleInstanceGuard::lockPathFor(runtimeFolder, applicationName, store.filePath()));
 
+    program.state().demonstration = options.demo;
     StartupRoutine& startup = program.startup();
     SignalWatcher signalWatcher([&startup](int) { startup.requestShutdown(); });
 

@@ -22,7 +22,8 @@ public:
     {
     }
 
-    // The caller of an offered call is known: name is the phone book's, else the one the line sent.
+    // The caller of an offered call is known and not blocked: name is the phone book's, else the
+    // one the line sent.
     void incomingCall(const QString& number, const QString& name);
     // A recording was finished and listed; only an answered call's message ("A...") is news.
     void recordingFinished(const QString& fileName);

@@ -269,7 +269,7 @@ LoadResult MainWindowLoader::run(frmMain& w)
     // 30. The block list.
     s_.parts.loadBlockList();
 
-    w.Timer7.setEnabled(true);
+    w.Timer7.setEnabled(!s_.state.demonstration);
     return s_.lifecycle.shuttingDown ? LoadResult::EndProgram : LoadResult::Loaded;
 }
 

@@ -171,11 +171,10 @@ telephony::AnsweringSequence::Links Program::answeringLinks()
 telephony::CallerIdDisplay::Links Program::callerIdLinks()
 {
     telephony::CallerIdDisplay::Links links;
-    links.pushReceivedNumber = [this](const QString& number) {
-        dialRecords_.pushReceivedNumber(number);
-        // The caller is known now: the phone book's name, else the one the line sent.
-        notifier_.incomingCall(number,
-                               phoneBookTable_.nameFor(number).value_or(lines_.state().callerNameText));
+    links.pushReceivedNumber = [this](const QString& number) { dialRecords_.pushReceivedNumber(number); };
+    links.callerLetThrough = [this](const QString& number, const QString& name) {
+        // Not blocked: the phone book's name, else the one the line sent.
+        notifier_.incomingCall(number, phoneBookTable_.nameFor(number).value_or(name));
     };
     links.showInDialer = [this](const QString& number) {
         loadDialWindow();
@@ -472,9 +471,7 @@ SetupDialogOpeners Program::setupOpeners()
 
 void Program::standIn(QWidget* owner, const QString& title)
 {
-    windows_.showStandIn(
-        owner, title,
-        QStringLiteral("%1 is not available in this version of Quillon Recorder yet.").arg(title));
+    windows_.showStandIn(owner, title, strings_.text(core::ProgramText::NotAvailableYet).arg(title));
 }
 
 void Program::openSetup(QWidget* owner)
@@ -501,7 +498,7 @@ void Program::addCallerToBlackList(QWidget* owner, const QString& statusLine)
         .addToBlackList(statusLine, [this, owner](const QString& number) {
             // One add form at a time: a second request starts afresh with the new number.
             delete blackListAdd_.data();
-            auto* form = new ui::frmPBAdd1(blockList_, platform_.dialogs, owner);
+            auto* form = new ui::frmPBAdd1(blockList_, platform_.dialogs, strings_, owner);
             form->setAttribute(Qt::WA_DeleteOnClose);
             form->Text2->setText(number);
             blackListAdd_ = form;
@@ -634,9 +631,8 @@ void Program::openVolumeControl()
             return;
         }
     }
-    platform_.dialogs.messageBox(
-        QStringLiteral("No volume control was found. Install pavucontrol to set the volume from here."),
-        QStringLiteral("Quillon"), platform::MessageIcon::Information);
+    platform_.dialogs.messageBox(strings_.text(core::ProgramText::NoVolumeControl), QStringLiteral("Quillon"),
+                                 platform::MessageIcon::Information);
 }
 
 } // namespace qlnrec::app

@@ -22,6 +22,8 @@ struct RunState {
     QString tempFolder;       // private to this user, ends in "/"
     DetectorSettings detector;
     bool minimizeOnStart = false;
+    // --demo: the newcomer watches the call with no what's-new window to close first.
+    bool demonstration = false;
 };
 
 } // namespace qlnrec::app

@@ -45,7 +45,7 @@ StartupRoutine::Outcome StartupRoutine::start(SingleInstanceGuard& guard,
     if (firstStart) {
         return showMainWindow();
     }
-    splash_ = std::make_unique<frmSplash>(s_.events, [this] { showMainWindow(); });
+    splash_ = std::make_unique<frmSplash>(s_.events, s_.strings, [this] { showMainWindow(); });
     splash_->show();
     return Outcome::Splash;
 }

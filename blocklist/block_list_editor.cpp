@@ -1,6 +1,7 @@
 #include "blocklist/block_list_editor.h"
 
 #include "blocklist/block_list.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 
 #include <QFile>
@@ -28,24 +29,30 @@ QString numberDigits(const QString& line)
 
 } // namespace
 
-BlockListEditor::BlockListEditor(BlockList& store, platform::DialogService& dialogs)
-    : store_(store), dialogs_(dialogs)
+BlockListEditor::BlockListEditor(BlockList& store, platform::DialogService& dialogs,
+                                 const core::Strings& strings)
+    : store_(store), dialogs_(dialogs), strings_(strings)
 {
 }
 
-QString BlockListEditor::fullMessage()
+QString BlockListEditor::zeroMessage() const
 {
-    return QStringLiteral("The black list is full: it holds %1 numbers").arg(BlockList::kMaxNumbers);
+    return strings_.text(core::ProgramText::BlackListZero);
 }
 
-QString BlockListEditor::notWrittenMessage(const QString& path)
+QString BlockListEditor::fullMessage() const
 {
-    return QStringLiteral("%1 cannot be written; the black list is unchanged").arg(path);
+    return strings_.text(core::ProgramText::BlackListFull).arg(BlockList::kMaxNumbers);
 }
 
-QString BlockListEditor::importedMessage(int taken, int skipped)
+QString BlockListEditor::notWrittenMessage(const QString& path) const
 {
-    return QStringLiteral("%1 numbers added to the black list, %2 lines skipped").arg(taken).arg(skipped);
+    return strings_.text(core::ProgramText::BlackListNotWritten).arg(path);
+}
+
+QString BlockListEditor::importedMessage(int taken, int skipped) const
+{
+    return strings_.text(core::ProgramText::BlackListImported).arg(taken).arg(skipped);
 }
 
 void BlockListEditor::loadList()
@@ -116,7 +123,7 @@ int BlockListEditor::importPublicList(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        dialogs_.messageBox(QStringLiteral("%1 cannot be read").arg(path), kAddTitle,
+        dialogs_.messageBox(strings_.text(core::ProgramText::FileCannotRead).arg(path), kAddTitle,
                             platform::MessageIcon::Critical);
         return 0;
     }
@@ -156,7 +163,7 @@ bool BlockListEditor::exportPublicList(const QString& path)
     }
     written = written && file.commit();
     if (!written) {
-        dialogs_.messageBox(QStringLiteral("%1 cannot be written").arg(path), kAddTitle,
+        dialogs_.messageBox(strings_.text(core::ProgramText::FileCannotWrite).arg(path), kAddTitle,
                             platform::MessageIcon::Critical);
     }
     return written;

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::platform {
 class DialogService;
 }
@@ -16,7 +20,8 @@ class BlockList;
 
 class BlockListEditor {
 public:
-    BlockListEditor(BlockList& store, platform::DialogService& dialogs);
+    // The messages are in the language of strings, except the texts the program always had.
+    BlockListEditor(BlockList& store, platform::DialogService& dialogs, const core::Strings& strings);
 
     // The dialog's load: List1 from the table.
     void loadList();
@@ -41,16 +46,17 @@ public:
     {
         return QStringLiteral("The telephone number field must be numeric");
     }
-    static QString zeroMessage() { return QStringLiteral("0 cannot be stored as a telephone number"); }
-    static QString fullMessage();
-    static QString notWrittenMessage(const QString& path);
-    static QString importedMessage(int taken, int skipped);
+    QString zeroMessage() const;
+    QString fullMessage() const;
+    QString notWrittenMessage(const QString& path) const;
+    QString importedMessage(int taken, int skipped) const;
 
 private:
     bool rewriteFromLines(const QString& failureTitle);
 
     BlockList& store_;
     platform::DialogService& dialogs_;
+    const core::Strings& strings_;
     QStringList lines_;
 };
 

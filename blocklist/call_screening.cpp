@@ -1,5 +1,6 @@
 #include "blocklist/call_screening.h"
 
+#include "core/strings.h"
 #include "platform/core/text_helpers.h"
 
 #include <QRegularExpression>
@@ -34,24 +35,25 @@ telephony::ScreeningVerdict CallScreening::screen(const QString& number) const
                                   : telephony::ScreeningVerdict{};
 }
 
-QString CallScreening::explain(const QString& number) const
+QString CallScreening::explain(const QString& number, const core::Strings& strings) const
 {
+    using core::ProgramText;
     if (screeningDigits(number).isEmpty()) {
-        return QStringLiteral("Type a number with digits");
+        return strings.text(ProgramText::ScreenTypeDigits);
     }
     const ScreeningDecision decision = rules_.decide(number);
     if (decision.decided()) {
         const ScreeningRule& rule = rules_.rules()[static_cast<std::size_t>(decision.rule)];
-        return QStringLiteral("%1 by rule %2: %3")
-            .arg(decision.action == ScreeningAction::Allow ? QStringLiteral("Allowed")
-                                                           : QStringLiteral("Blocked"))
+        return strings.text(ProgramText::ScreenByRule)
+            .arg(strings.text(decision.action == ScreeningAction::Allow ? ProgramText::ScreenAllowed
+                                                                        : ProgramText::ScreenBlocked))
             .arg(decision.rule + 1)
             .arg(rule.line());
     }
     if (list_.contains(number.trimmed())) {
-        return QStringLiteral("Blocked: on the block list");
+        return strings.text(ProgramText::ScreenOnBlockList);
     }
-    return QStringLiteral("Not blocked: no rule matches and the number is not on the block list");
+    return strings.text(ProgramText::ScreenNotBlocked);
 }
 
 QByteArray screeningCsv(const BlockList& list, const ScreeningRules& rules)
@@ -69,8 +71,10 @@ QByteArray screeningCsv(const BlockList& list, const ScreeningRules& rules)
     return text.toUtf8();
 }
 
-ScreeningImport importScreeningCsv(const QByteArray& bytes, BlockList& list, ScreeningRules& rules)
+ScreeningImport importScreeningCsv(const QByteArray& bytes, BlockList& list, ScreeningRules& rules,
+                                   const core::Strings& strings)
 {
+    using core::ProgramText;
     ScreeningImport result;
     QStringList numbers;
     for (int i = 0; i < list.count(); ++i) {
@@ -91,7 +95,7 @@ ScreeningImport importScreeningCsv(const QByteArray& bytes, BlockList& list, Scr
         const QString action = fields.value(0).trimmed().toLower();
         QString pattern = fields.value(1).trimmed();
         const auto problem = [&](const QString& why) {
-            result.problems << QStringLiteral("line %1: %2").arg(i + 1).arg(why);
+            result.problems << strings.text(ProgramText::CsvLineProblem).arg(i + 1).arg(why);
         };
         if (action == kNumber || action == kPublic) {
             // Digits with the separators lists print; the table keeps up to 15 digits exactly.
@@ -99,9 +103,9 @@ ScreeningImport importScreeningCsv(const QByteArray& bytes, BlockList& list, Scr
             const QString digits = screeningDigits(pattern);
             const double value = digits.toDouble();
             if (!written.match(pattern).hasMatch() || digits.isEmpty() || digits.size() > 15 || value == 0) {
-                problem(QStringLiteral("\"%1\" is no number the block list can hold").arg(pattern.left(40)));
+                problem(strings.text(ProgramText::CsvNotANumber).arg(pattern.left(40)));
             } else if (result.numbers >= room) {
-                problem(QStringLiteral("the block list is full"));
+                problem(strings.text(ProgramText::CsvBlockListFull));
             } else {
                 numbers << BlockList::entryText(action == kPublic ? -value : value);
                 ++result.numbers;
@@ -113,7 +117,7 @@ ScreeningImport importScreeningCsv(const QByteArray& bytes, BlockList& list, Scr
         const auto rule = ScreeningRules::parseLine(
             action + QLatin1Char(' ') + pattern + QLatin1Char(' ') + fields.value(2), &why);
         if (!rule) {
-            problem(why.isEmpty() ? QStringLiteral("the line is empty") : why);
+            problem(why.isEmpty() ? strings.text(ProgramText::CsvLineEmpty) : why);
             continue;
         }
         newRules.push_back(*rule);

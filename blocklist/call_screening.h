@@ -9,6 +9,10 @@
 
 #include <QByteArray>
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::blocklist {
 
 class CallScreening final : public telephony::BlockListLookupRole {
@@ -18,8 +22,8 @@ public:
     bool contains(const QString& number) const override { return list_.contains(number); }
     telephony::ScreeningVerdict screen(const QString& number) const override;
 
-    // What decides a number, in words, for the test box of the black list window.
-    QString explain(const QString& number) const;
+    // What decides a number, in words of the language, for the test box of the black list window.
+    QString explain(const QString& number, const core::Strings& strings) const;
 
 private:
     const BlockList& list_;
@@ -36,7 +40,9 @@ struct ScreeningImport {
 // The CSV form of the block list (table order) and the rules.
 QByteArray screeningCsv(const BlockList& list, const ScreeningRules& rules);
 // Adds what the CSV holds behind what is there; a header line and empty lines are skipped, a bad
-// line is named in problems and skipped. Numbers beyond the block list's room are refused.
-ScreeningImport importScreeningCsv(const QByteArray& bytes, BlockList& list, ScreeningRules& rules);
+// line is named in problems (in the language of strings) and skipped. Numbers beyond the block
+// list's room are refused.
+ScreeningImport importScreeningCsv(const QByteArray& bytes, BlockList& list, ScreeningRules& rules,
+                                   const core::Strings& strings);
 
 } // namespace qlnrec::blocklist

@@ -1,5 +1,6 @@
 #include "core/config_store.h"
 
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/settings_store.h"
 #include "platform/core/shell_service.h"
@@ -145,6 +146,12 @@ bool ConfigStore::appendJournalLine(const QString& line, QString* error) const
     return written;
 }
 
+QString ConfigStore::messageText(ProgramText id) const
+{
+    // The language stored in this file: the failure may come before the program has read it.
+    return Strings(Strings::offsetForLanguageSetting(get(keys::kLanguage))).text(id);
+}
+
 void ConfigStore::reportJournalFailure(const QString& error)
 {
     std::fprintf(stderr, "qlnrec: cannot append to %s: %s\n", qPrintable(journalPath()), qPrintable(error));
@@ -153,9 +160,7 @@ void ConfigStore::reportJournalFailure(const QString& error)
     }
     journalFailureReported_ = true;
     if (dialogs_) {
-        dialogs_->messageBox(QStringLiteral("The settings journal %1 cannot be written (%2). Your settings "
-                                            "are saved; the journal misses this change and later ones.")
-                                 .arg(journalPath(), error),
+        dialogs_->messageBox(messageText(ProgramText::SettingsJournalNotWritten).arg(journalPath(), error),
                              QStringLiteral("Quillon"), platform::MessageIcon::Exclamation);
     }
 }
@@ -170,10 +175,7 @@ void ConfigStore::reportSettingsFailure(const QString& reason)
     // is not on disk yet, and a status line may scroll away unseen. Once per run: the recordings
     // lists are saved after every call.
     settingsFailureReported_ = true;
-    dialogs_->messageBox(QStringLiteral("The settings file %1 cannot be written (%2). The file keeps its "
-                                        "earlier contents; your changes are kept while the program runs "
-                                        "and written as soon as the file can be written again.")
-                             .arg(store_.filePath(), reason),
+    dialogs_->messageBox(messageText(ProgramText::SettingsFileNotWritten).arg(store_.filePath(), reason),
                          QStringLiteral("Quillon"), platform::MessageIcon::Exclamation);
 }
 

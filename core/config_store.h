@@ -3,6 +3,7 @@
 // saves, journaled saves (settings.txt in the program folder) and the start-at-login entry.
 // Callers name keys from the settings table (core/settings_table.h); the plain section/key
 // functions remain for code that has not moved to the table yet.
+#include "core/program_texts.h"
 #include "core/settings_table.h"
 
 #include <QString>
@@ -70,6 +71,7 @@ public:
 
 private:
     bool appendJournalLine(const QString& line, QString* error) const;
+    QString messageText(ProgramText id) const;
     void reportJournalFailure(const QString& error);
     void reportSettingsFailure(const QString& reason);
 

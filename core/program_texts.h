@@ -56,10 +56,10 @@ enum class ProgramText {
     RuleLabelField,
     RuleOk,
     RuleCancel,
-    RulesCannotRead,  // %1 file
-    RulesCannotWrite, // %1 file
-    RulesImported,    // %1 numbers, %2 rules
-    RulesSkipped,     // %1 lines
+    FileCannotRead,  // %1 file
+    FileCannotWrite, // %1 file
+    RulesImported,   // %1 numbers, %2 rules
+    RulesSkipped,    // %1 lines
     RulesNotWritten,
     RulesListBlock, // the action column of the rule list
     RulesListAllow,
@@ -68,7 +68,58 @@ enum class ProgramText {
     NoRecordingsToBackUp, // %1 folder
     RingRuleNotWritten,
     PromptNotWritten, // followed by the file
+    // The black list window's test box and its CSV import.
+    ScreenTypeDigits,
+    ScreenByRule, // %1 ScreenAllowed or ScreenBlocked, %2 rule number, %3 the rule as written
+    ScreenAllowed,
+    ScreenBlocked,
+    ScreenOnBlockList,
+    ScreenNotBlocked,
+    CsvLineProblem, // %1 line number, %2 why
+    CsvNotANumber,  // %1 what the line holds
+    CsvBlockListFull,
+    CsvLineEmpty,
+    // Changes to the black list.
+    BlackListFull,       // %1 numbers
+    BlackListNotWritten, // %1 file
+    BlackListImported,   // %1 numbers, %2 lines
+    BlackListZero,
+    // The phone book's files.
+    PhoneBookFileError, // %1 file
+    PhoneBookFull,      // %1 entries, %2 lines
+    // Settings, start and backup.
+    SettingsJournalNotWritten, // %1 file, %2 reason
+    SettingsFileNotWritten,    // %1 file, %2 reason
+    CannotKeepFiles,           // %1 why
+    SplashVersion,             // %1 version
+    BackupProgress,            // %1 of %2 files, %3 of %4 bytes, %5 file
+    BackupCancelled,
+    BackupStopped, // %1 why
+    BackupSummary, // %1 BackupMoved or BackupCopied, %2 done, %3 skipped, %4 failed
+    BackupMoved,
+    BackupCopied,
+    BackupNoFolder,       // %1 folder
+    BackupTargetIsSource, // the recordings folder itself
+    BackupAlreadyThere,   // %1 count, %2 folder, %3 names
+    // The setup dialog's recordings folder.
+    SetupFolderNotFullPath,  // %1 folder
+    SetupFolderCannotCreate, // %1 folder
+    SetupFolderNotWritable,  // %1 folder
+    // Calls and the main window.
+    KnownOnlyRule,           // ends a blocked caller's status line
+    CallerHistoryNotWritten, // followed by the file
+    TouchToneLogNotWritten,  // %1 file, %2 reason
+    NotAvailableYet,         // %1 command
+    NoVolumeControl,
+    // Choosing files.
+    PromptUseFile,
+    PromptUseFileTitle,
+    PromptWaveFilter,
+    PublicListImport,
+    PublicListExport,
 };
+
+constexpr ProgramText kLastProgramText = ProgramText::PublicListExport;
 
 // The text in the language of the offset (0 English, 1000 Simplified, 2000 Traditional Chinese;
 // any other offset gives English).

@@ -213,6 +213,18 @@ int Strings::offsetForLanguageSetting(const QString& value)
     return kEnglish;
 }
 
+int Strings::offsetForLocale(const QLocale& locale)
+{
+    if (locale.language() != QLocale::Chinese) {
+        return kEnglish;
+    }
+    const QLocale::Territory territory = locale.territory();
+    const bool traditional = locale.script() == QLocale::TraditionalChineseScript ||
+                             territory == QLocale::Taiwan || territory == QLocale::HongKong ||
+                             territory == QLocale::Macao;
+    return traditional ? kTraditionalChinese : kSimplifiedChinese;
+}
+
 QString Strings::resource(int id)
 {
     const int offset = (id / 1000 - 1) * 1000;

@@ -5,6 +5,7 @@
 #include "core/program_texts.h"
 
 #include <QByteArray>
+#include <QLocale>
 #include <QString>
 
 namespace qlnrec::core {
@@ -30,6 +31,9 @@ public:
     // The offset for a stored "Language" value: "0" -> 0, "1" -> 1000, "2" -> 2000; the
     // numeric value is read leniently. Empty, non-numeric and out-of-range values give English.
     static int offsetForLanguageSetting(const QString& value);
+    // The offset for a desktop locale: Chinese in the traditional script (or of Taiwan, Hong Kong
+    // or Macao) gives Traditional, other Chinese Simplified, anything else English.
+    static int offsetForLocale(const QLocale& locale);
 
     // The raw row of a full resource id (1001..3123); empty when the row is absent.
     static QString resource(int id);

@@ -147,8 +147,7 @@ void Dialer::deleteSelected()
 
 void Dialer::importPhoneBook()
 {
-    PhoneBookTransfer(lists_, lines_.context().dialogs, programFolder_,
-                      lines_.context().strings.legacyEncoding())
+    PhoneBookTransfer(lists_, lines_.context().dialogs, programFolder_, lines_.context().strings)
         .importPhoneBook();
     selected_ = -1;
     listsChanged();
@@ -156,8 +155,7 @@ void Dialer::importPhoneBook()
 
 void Dialer::exportPhoneBook()
 {
-    PhoneBookTransfer(lists_, lines_.context().dialogs, programFolder_,
-                      lines_.context().strings.legacyEncoding())
+    PhoneBookTransfer(lists_, lines_.context().dialogs, programFolder_, lines_.context().strings)
         .exportPhoneBook();
 }
 
@@ -166,16 +164,14 @@ void Dialer::copyToUnreachable()
     if (selected_ < 0) {
         return;
     }
-    PhoneBookTransfer(lists_, lines_.context().dialogs, programFolder_,
-                      lines_.context().strings.legacyEncoding())
+    PhoneBookTransfer(lists_, lines_.context().dialogs, programFolder_, lines_.context().strings)
         .appendUnreachable(selected_);
     listsChanged();
 }
 
 void Dialer::deleteUnreachable()
 {
-    PhoneBookTransfer(lists_, lines_.context().dialogs, programFolder_,
-                      lines_.context().strings.legacyEncoding())
+    PhoneBookTransfer(lists_, lines_.context().dialogs, programFolder_, lines_.context().strings)
         .deleteUnreachableFile();
 }
 

@@ -1,5 +1,6 @@
 #include "phonebook/phone_book_transfer.h"
 
+#include "core/strings.h"
 #include "phonebook/phone_book_csv.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/text_helpers.h"
@@ -23,9 +24,8 @@ constexpr auto kPrivate = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 } // namespace
 
 PhoneBookTransfer::PhoneBookTransfer(PhoneBookLists& lists, platform::DialogService& dialogs,
-                                     QString programFolder, QByteArray legacyEncoding)
-    : lists_(lists), dialogs_(dialogs), programFolder_(std::move(programFolder)),
-      legacyEncoding_(std::move(legacyEncoding))
+                                     QString programFolder, const core::Strings& strings)
+    : lists_(lists), dialogs_(dialogs), programFolder_(std::move(programFolder)), strings_(strings)
 {
 }
 
@@ -36,7 +36,7 @@ QString PhoneBookTransfer::unreachablePath() const
 
 void PhoneBookTransfer::reportFileError(const QString& path)
 {
-    dialogs_.messageBox(QStringLiteral("The file %1 could not be read or written.").arg(path), kTitle,
+    dialogs_.messageBox(strings_.text(core::ProgramText::PhoneBookFileError).arg(path), kTitle,
                         MessageIcon::Critical);
 }
 
@@ -58,14 +58,12 @@ bool PhoneBookTransfer::importPhoneBook()
         return false;
     }
     int dropped = 0;
-    for (const PhoneBookEntry& entry : parseCsv(file.readAll(), legacyEncoding_)) {
+    for (const PhoneBookEntry& entry : parseCsv(file.readAll(), strings_.legacyEncoding())) {
         dropped += lists_.addUnsaved(entry) ? 0 : 1;
     }
     if (dropped > 0) {
         dialogs_.messageBox(
-            QStringLiteral("The phone book holds at most %1 entries; %2 lines were not imported.")
-                .arg(PhoneBookLists::kMaxEntries)
-                .arg(dropped),
+            strings_.text(core::ProgramText::PhoneBookFull).arg(PhoneBookLists::kMaxEntries).arg(dropped),
             kTitle, MessageIcon::Exclamation);
     }
     if (dialogs_.messageBox(QStringLiteral("Finish Importing!\rDo you want to save the phonebook?"), kTitle,

@@ -3,8 +3,11 @@
 // export through the platform's file pickers and message boxes, and the unreach.csv side file.
 #include "phonebook/phone_book_lists.h"
 
-#include <QByteArray>
 #include <QString>
+
+namespace qlnrec::core {
+class Strings;
+}
 
 namespace qlnrec::platform {
 class DialogService;
@@ -14,8 +17,9 @@ namespace qlnrec::phonebook {
 
 class PhoneBookTransfer {
 public:
+    // Messages are in the language of strings; CSV text that is not UTF-8 is read in its code page.
     PhoneBookTransfer(PhoneBookLists& lists, platform::DialogService& dialogs, QString programFolder,
-                      QByteArray legacyEncoding);
+                      const core::Strings& strings);
 
     // ImportPhoneBook: false when cancelled or the file cannot be read.
     bool importPhoneBook();
@@ -34,7 +38,7 @@ private:
     PhoneBookLists& lists_;
     platform::DialogService& dialogs_;
     QString programFolder_;
-    QByteArray legacyEncoding_;
+    const core::Strings& strings_;
 };
 
 } // namespace qlnrec::phonebook

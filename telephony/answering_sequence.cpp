@@ -232,8 +232,9 @@ void AnsweringSequence::appendTouchTones(const QString& digits)
     // One line per run is enough to tell the user; every later string would repeat it.
     if (!written && !touchToneLogFailed_) {
         touchToneLogFailed_ = true;
-        status(
-            QStringLiteral("Cannot write the touch-tone log %1: %2").arg(log.fileName(), log.errorString()));
+        status(lines_.context()
+                   .strings.text(core::ProgramText::TouchToneLogNotWritten)
+                   .arg(log.fileName(), log.errorString()));
     }
 }
 

@@ -3,13 +3,10 @@
 #include "core/config_store.h"
 #include "core/settings_table.h"
 #include "core/status_line.h"
+#include "core/strings.h"
 #include "telephony/caller_id_text.h"
 
 namespace qlnrec::telephony {
-
-namespace {
-const QString kKnownOnlyName = QStringLiteral("Only known callers");
-}
 
 bool CallBlocking::decide(int line)
 {
@@ -23,13 +20,15 @@ bool CallBlocking::decide(int line)
     // Read at each decision: the black list window changes them while the program runs.
     const bool knownOnly = config.get(core::keys::kScreenKnownOnly) == QLatin1String("1");
     const bool phoneBookWins = config.get(core::keys::kScreenPhoneBookWins) == QLatin1String("1");
+    const core::Strings& strings = lines_.context().strings;
+    const QString knownOnlyName = strings.text(core::ProgramText::KnownOnlyRule);
 
     if (slot.callerNumber == kUnknownCaller && (lines_.settings().blockUnknownEnabled == 1 || knownOnly)) {
         slot.blocked = -1;
         lines_.dispatcher().AnswerCall(line);
         statusLog.addStatusLine(lines_.settings().blockUnknownEnabled == 1
                                     ? QStringLiteral("UNKNOWN Caller [Blocked]")
-                                    : QStringLiteral("UNKNOWN Caller [Blocked] ") + kKnownOnlyName);
+                                    : QStringLiteral("UNKNOWN Caller [Blocked] ") + knownOnlyName);
         return true;
     }
     const ScreeningVerdict verdict = lines_.roles().blockList->screen(slot.callerNumber);
@@ -39,8 +38,9 @@ bool CallBlocking::decide(int line)
     QString blockedBy;
     bool blocked = false;
     if (verdict.kind == ScreeningVerdict::Kind::Allow) {
-        statusLog.addStatusLine(QStringLiteral("CallerID:") + slot.callerNumber +
-                                QStringLiteral(" Allowed ") + verdict.ruleName);
+        statusLog.addStatusLine(QStringLiteral("CallerID:") + slot.callerNumber + QLatin1Char(' ') +
+                                strings.text(core::ProgramText::ScreenAllowed) + QLatin1Char(' ') +
+                                verdict.ruleName);
     } else if (phoneBookWins && known) {
         // The phone book lets the caller through; caller ID shows the name as usual.
     } else if (verdict.kind == ScreeningVerdict::Kind::Block) {
@@ -48,7 +48,7 @@ bool CallBlocking::decide(int line)
         blockedBy = verdict.ruleName;
     } else if (knownOnly && !known) {
         blocked = true;
-        blockedBy = kKnownOnlyName;
+        blockedBy = knownOnlyName;
     }
     slot.blocked = blocked ? -1 : 0;
     if (!blocked) {

@@ -96,7 +96,7 @@ void CallerIdDisplay::appendHistory(const QString& number)
     // A history that cannot be written must not stop the caller being shown; say so once.
     if (!written && !historyFailed_) {
         historyFailed_ = true;
-        status(QStringLiteral("Cannot write ") + path);
+        status(lines_.context().strings.text(core::ProgramText::CallerHistoryNotWritten) + path);
     }
     if (written) {
         historyFailed_ = false;
@@ -114,6 +114,9 @@ void CallerIdDisplay::timCallerID_Timer(int line)
     const bool callStillThere = call != 0 && state[line].hCall == call;
     if (callStillThere && lines_.roles().blocking->decide(line)) {
         return;
+    }
+    if (callStillThere && links_.callerLetThrough) {
+        links_.callerLetThrough(state[line].callerNumber, state[line].callerNameText);
     }
     // Another line's caller ID may have come within the same quarter second: the line shows its own.
     const QString& number = callStillThere ? state[line].callerNumber : state.callerNumber;

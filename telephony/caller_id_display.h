@@ -22,6 +22,9 @@ public:
         std::function<void(const QString& number)> showInDialer;
         // The list of received calls.
         std::function<void(const QString& number)> pushReceivedNumber;
+        // The blocking decision has let the line's caller through (name as the line sent it): the
+        // moment to tell the desktop, so a blocked caller is never announced.
+        std::function<void(const QString& number, const QString& name)> callerLetThrough;
     };
 
     // programFolder without a trailing "/". The roles are read at each call.

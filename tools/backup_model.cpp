@@ -48,19 +48,19 @@ std::vector<BackupItem> findRecordings(const QString& folder, const QStringList&
     return items;
 }
 
-QString backupSummaryText(const BackupSummary& summary)
+QString backupSummaryText(const BackupSummary& summary, const core::Strings& strings)
 {
+    using core::ProgramText;
     QString text;
     if (summary.cancelled) {
-        text += QStringLiteral("The backup was cancelled.\n\n");
+        text += strings.text(ProgramText::BackupCancelled);
     }
     if (!summary.stoppedBy.isEmpty()) {
-        text += QStringLiteral("The backup stopped: %1\nThe recordings not backed up are still in the "
-                               "recordings folder.\n\n")
-                    .arg(summary.stoppedBy);
+        text += strings.text(ProgramText::BackupStopped).arg(summary.stoppedBy);
     }
-    text += QStringLiteral("%1: %2\nSkipped: %3\nFailed: %4")
-                .arg(summary.mode == BackupMode::Move ? QStringLiteral("Moved") : QStringLiteral("Copied"))
+    text += strings.text(ProgramText::BackupSummary)
+                .arg(strings.text(summary.mode == BackupMode::Move ? ProgramText::BackupMoved
+                                                                   : ProgramText::BackupCopied))
                 .arg(summary.done.size())
                 .arg(summary.skipped.size())
                 .arg(summary.failed.size());
@@ -117,13 +117,13 @@ bool BackupModel::start(const QString& targetFolder, bool move)
     }
     const QFileInfo target(targetFolder);
     if (targetFolder.isEmpty() || !target.isDir()) {
-        say(QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(targetFolder)));
+        say(strings_.text(core::ProgramText::BackupNoFolder).arg(QDir::toNativeSeparators(targetFolder)));
         return false;
     }
     // Copying a folder onto itself would replace each recording with itself; a move would then
     // delete the only copy.
     if (sameFolder(targetFolder, recordingsFolder_)) {
-        say(QStringLiteral("The target is the recordings folder itself. Please select another folder."));
+        say(strings_.text(core::ProgramText::BackupTargetIsSource));
         return false;
     }
     BackupRequest request{recordingsFolder_, target.absoluteFilePath(),
@@ -157,11 +157,9 @@ bool BackupModel::askAboutExisting(std::vector<BackupItem>& items, const QString
     if (existing.isEmpty()) {
         return true;
     }
-    const QString text =
-        QStringLiteral("%1 of the recordings already exist in %2:\n%3\n\nReplace them?\n\nYes replaces them, "
-                       "No leaves these recordings out, Cancel backs up nothing.")
-            .arg(existing.size())
-            .arg(QDir::toNativeSeparators(targetFolder), nameList(existing));
+    const QString text = strings_.text(core::ProgramText::BackupAlreadyThere)
+                             .arg(existing.size())
+                             .arg(QDir::toNativeSeparators(targetFolder), nameList(existing));
     switch (dialogs_.messageBox(text, strings_.loadText(kTitleId), platform::MessageIcon::Question,
                                 platform::MessageButtons::YesNoCancel)) {
     case platform::MessageResult::Yes:
@@ -179,7 +177,7 @@ bool BackupModel::askAboutExisting(std::vector<BackupItem>& items, const QString
 void BackupModel::report(const BackupSummary& summary)
 {
     const bool trouble = !summary.failed.isEmpty() || !summary.stoppedBy.isEmpty();
-    dialogs_.messageBox(backupSummaryText(summary), strings_.loadText(kTitleId),
+    dialogs_.messageBox(backupSummaryText(summary, strings_), strings_.loadText(kTitleId),
                         trouble ? platform::MessageIcon::Exclamation : platform::MessageIcon::Information);
     if (finished) {
         finished(summary);

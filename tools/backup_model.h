@@ -30,7 +30,7 @@ namespace qlnrec::tools {
 std::vector<BackupItem> findRecordings(const QString& folder, const QStringList& leaveOut = {});
 
 // The message shown when a job has ended.
-QString backupSummaryText(const BackupSummary& summary);
+QString backupSummaryText(const BackupSummary& summary, const core::Strings& strings);
 
 class BackupModel {
 public:

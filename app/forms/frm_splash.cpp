@@ -1,5 +1,6 @@
 #include "app/forms/frm_splash.h"
 
+#include "core/strings.h"
 #include "ui_frm_splash.h"
 
 #include <QGuiApplication>
@@ -7,7 +8,8 @@
 
 namespace qlnrec::app {
 
-frmSplash::frmSplash(platform::EventService& events, std::function<void()> onTimeout, QWidget* parent)
+frmSplash::frmSplash(platform::EventService& events, const core::Strings& strings,
+                     std::function<void()> onTimeout, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), ui_(std::make_unique<Ui::frmSplash>()),
       timer_(events, kShowMs), onTimeout_(std::move(onTimeout))
 {
@@ -15,7 +17,8 @@ frmSplash::frmSplash(platform::EventService& events, std::function<void()> onTim
     setAttribute(Qt::WA_StyledBackground);
     const QString title = QGuiApplication::applicationDisplayName();
     ui_->lblProductName->setText(title.isEmpty() ? QStringLiteral("Quillon Recorder") : title);
-    ui_->lblVersion->setText(QStringLiteral("Version %1").arg(QCoreApplication::applicationVersion()));
+    ui_->lblVersion->setText(
+        strings.text(core::ProgramText::SplashVersion).arg(QCoreApplication::applicationVersion()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         move(area.center() - rect().center());

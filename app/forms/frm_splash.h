@@ -12,14 +12,20 @@ namespace Ui {
 class frmSplash;
 }
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::app {
 
+// Made once the language is known: its texts are in that language.
 class frmSplash : public QWidget {
     Q_OBJECT
 public:
     static constexpr std::uint32_t kShowMs = 2500;
 
-    frmSplash(platform::EventService& events, std::function<void()> onTimeout, QWidget* parent = nullptr);
+    frmSplash(platform::EventService& events, const core::Strings& strings, std::function<void()> onTimeout,
+              QWidget* parent = nullptr);
     ~frmSplash() override;
     Ui::frmSplash& ui() { return *ui_; }
     platform::Timer& Timer1() { return timer_; }

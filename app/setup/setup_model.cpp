@@ -207,19 +207,11 @@ bool SetupModel::saveRecordingsFolder()
     QString problem;
     QString failed;
     if (!QDir::isAbsolutePath(folder)) {
-        problem =
-            QStringLiteral("The folder \"%1\" is not a full path. Please give the whole path, beginning "
-                           "with \"/\".")
-                .arg(folder);
+        problem = c_.strings.text(core::ProgramText::SetupFolderNotFullPath).arg(folder);
     } else if (!createFolderPath(folder, &failed)) {
-        problem = QStringLiteral("The folder \"%1\" cannot be created. Please choose another folder for your "
-                                 "wave files.")
-                      .arg(failed);
+        problem = c_.strings.text(core::ProgramText::SetupFolderCannotCreate).arg(failed);
     } else if (!QFileInfo(folder).isWritable()) {
-        problem =
-            QStringLiteral("The folder \"%1\" cannot be written to. Please choose another folder for your "
-                           "wave files.")
-                .arg(folder);
+        problem = c_.strings.text(core::ProgramText::SetupFolderNotWritable).arg(folder);
     }
     if (!problem.isEmpty()) {
         c_.dialogs.messageBox(problem, kTitle, platform::MessageIcon::Critical);

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace qlnrec::test {
@@ -109,6 +111,61 @@ protected:
     QProcessEnvironment env;
 };
 
+// Help, version and a bad option are answered before any window system is asked for.
+TEST_F(ProgramProcess, TheCommandLineIsAnsweredWithoutADisplay)
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        env.remove(QLatin1String(name));
+    }
+    const auto run = [&](const QStringList& arguments) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(binary, arguments);
+        process.waitForFinished(-1);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
+        return std::tuple{process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+                          QString::fromLocal8Bit(process.readAllStandardError())};
+    };
+    const auto [helpCode, help, helpErrors] = run({QStringLiteral("--help")});
+    EXPECT_EQ(helpCode, 0) << helpErrors.toStdString();
+    EXPECT_TRUE(help.contains(QStringLiteral("Usage:"))) << help.toStdString();
+    EXPECT_TRUE(help.contains(QStringLiteral("--demo"))) << help.toStdString();
+
+    const auto [versionCode, version, versionErrors] = run({QStringLiteral("--version")});
+    EXPECT_EQ(versionCode, 0) << versionErrors.toStdString();
+    EXPECT_TRUE(version.startsWith(QStringLiteral("qlnrec "))) << version.toStdString();
+
+    const auto [badCode, badOut, bad] = run({QStringLiteral("--no-such-option")});
+    EXPECT_EQ(badCode, 2);
+    EXPECT_TRUE(badOut.isEmpty());
+    EXPECT_TRUE(bad.contains(QStringLiteral("no-such-option"))) << bad.toStdString();
+
+    // Qt's own options are left to it, not refused.
+    const auto [styledCode, styled, styledErrors] =
+        run({QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("--help")});
+    EXPECT_EQ(styledCode, 0) << styledErrors.toStdString();
+    EXPECT_TRUE(styled.contains(QStringLiteral("Usage:")));
+}
+
+// A program folder that cannot be used is said before the settings are read: in the language
+// stored there, else in the desktop's.
+TEST_F(ProgramProcess, AnUnusableProgramFolderIsSaidInTheUsersLanguage)
+{
+    programFolder = home.path(QStringLiteral("not-a-folder"));
+    writeFile(programFolder, "a file where the folder should be");
+    const auto said = [&] {
+        QProcess process;
+        start(process, {QStringLiteral("--virtual-time")});
+        process.waitForFinished(-1);
+        EXPECT_EQ(process.exitCode(), 1);
+        return QString::fromUtf8(process.readAllStandardError());
+    };
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("zh_TW.UTF-8"));
+    EXPECT_TRUE(said().contains(QStringLiteral("Quillon 無法儲存其檔案"))) << said().toStdString();
+    writeFile(home.configFile(), "[Config]\nLanguage=1\n");
+    EXPECT_TRUE(said().contains(QStringLiteral("Quillon 无法保存其文件"))) << said().toStdString();
+}
+
 TEST_F(ProgramProcess, SecondCopyIsRefusedAndTheFirstShutsDownInOrderOnSigterm)
 {
     QProcess first;
@@ -202,6 +259,7 @@ TEST_F(ProgramProcess, AFirstStartDemonstrationAnswersACallInItsOwnProfileAndLea
         // Straight to the call: neither the disclaimer nor the setup dialog.
         EXPECT_FALSE(said.contains(QStringLiteral("frmTip"))) << said.toStdString();
         EXPECT_FALSE(said.contains(QStringLiteral("frmSetup"))) << said.toStdString();
+        EXPECT_FALSE(said.contains(QStringLiteral("frmWhatsNew"))) << said.toStdString();
         return QDir(tmp).entryList({QStringLiteral("qlnrec-demo-*")}, QDir::Dirs);
     };
 

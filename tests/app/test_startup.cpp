@@ -110,6 +110,14 @@ TEST_F(StartupTest, WhatsNewAppearsOnceThreeSecondsAfterTheLoad)
     EXPECT_FALSE(startup.mainWindow()->Timer7.isEnabled());
 }
 
+TEST_F(StartupTest, TheDemonstrationShowsNoWhatsNew)
+{
+    h.state.demonstration = true;
+    ASSERT_EQ(startup.start(guard), Outcome::MainWindow);
+    h.events.advance(60000);
+    EXPECT_EQ(h.count(QStringLiteral("frmWhatsNew")), 0);
+}
+
 TEST_F(StartupTest, MinimiseOnStartShowsTheWindowMinimised)
 {
     storeRecordingsFolder();

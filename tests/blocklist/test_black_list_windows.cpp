@@ -166,6 +166,18 @@ TEST(BlackListWindows, TheRulesTabEditsTestsAndSetsTheOptions)
     EXPECT_EQ(w.config.get(core::keys::kScreenPhoneBookWins), "1");
 }
 
+TEST(BlackListWindows, TheTestBoxAnswersInTheWindowsLanguage)
+{
+    BlackListWindows w(core::Strings::kTraditionalChinese);
+    w.store.append(-5550103);
+    w.store.load();
+    ui::frmBlackpub dialog(w.data, w.dialogs, w.runner);
+    dialog.txtTestNumber->setText("5550103");
+    EXPECT_EQ(dialog.lblTestResult->text(), QStringLiteral("封鎖：在黑名單中"));
+    dialog.txtTestNumber->setText("abc");
+    EXPECT_EQ(dialog.lblTestResult->text(), QStringLiteral("請輸入含數字的號碼"));
+}
+
 void settle()
 {
     for (int i = 0; i < 10; ++i) {
@@ -214,7 +226,7 @@ void shoot(int languageOffset, const QString& suffix)
     ASSERT_TRUE(
         rule.grab().save(QDir(folder).filePath(QStringLiteral("frmscreenrule-%1.png").arg(suffix)), "PNG"));
 
-    ui::frmPBAdd1 add(w.store, w.dialogs);
+    ui::frmPBAdd1 add(w.store, w.dialogs, w.strings);
     add.Text2->setText(QStringLiteral("5551234"));
     add.Text1->setText(languageOffset == core::Strings::kEnglish ? QStringLiteral("SMITH JOHN")
                                                                  : QStringLiteral("张伟"));

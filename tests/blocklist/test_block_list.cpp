@@ -1,6 +1,7 @@
 // public.tel as an independent reader writes and reads it, and what the blocking decision sees.
 #include "blocklist/block_list.h"
 #include "blocklist/block_list_editor.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "tests/support/temp_home.h"
 
@@ -112,7 +113,8 @@ import struct, sys
 open(sys.argv[1], 'wb').write(struct.pack('<4d', 111, 222, -900, 333))
 )"));
     list.load();
-    Editor editor(list, dialogs);
+    const qlnrec::core::Strings english;
+    Editor editor(list, dialogs, english);
     editor.loadList();
     EXPECT_EQ(editor.lines(), QStringList({"333", "222", "111", "-900"}));
 
@@ -137,7 +139,7 @@ open(sys.argv[1], 'wb').write(struct.pack('<4d', 111, 222, -900, 333))
     EXPECT_EQ(dialogs.messages().size(), 7u);
     EXPECT_EQ(dialogs.messages().front().text, Editor::notNumericMessage());
     EXPECT_EQ(dialogs.messages().front().title, QStringLiteral("Public Telemarketing List"));
-    EXPECT_EQ(dialogs.messages().back().text, Editor::zeroMessage());
+    EXPECT_EQ(dialogs.messages().back().text, editor.zeroMessage());
     EXPECT_EQ(python(unpack), QStringLiteral("(333.0, 111.0, -900.0, 555.0, -77.0)"));
 
     // A public list as text: one number a line, as people print them; other lines are skipped.
@@ -145,7 +147,7 @@ open(sys.argv[1], 'wb').write(struct.pack('<4d', 111, 222, -900, 333))
               "555-0100\r\n+1 (800) 555.0199\r\nhello\r\n0\r\n\r\n-123\n");
     dialogs.clear();
     EXPECT_EQ(editor.importPublicList(home.path(QStringLiteral("dnc.txt"))), 3);
-    EXPECT_EQ(dialogs.messages().back().text, Editor::importedMessage(3, 2));
+    EXPECT_EQ(dialogs.messages().back().text, editor.importedMessage(3, 2));
     EXPECT_EQ(python(unpack),
               QStringLiteral("(555.0, 111.0, 333.0, -900.0, -77.0, -5550100.0, -18005550199.0, -123.0)"));
     EXPECT_TRUE(list.contains(QStringLiteral("18005550199")));

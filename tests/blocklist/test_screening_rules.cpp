@@ -2,6 +2,7 @@
 // every other line of the file, which rule decides a number, and the CSV form of the block list
 // and the rules read back the same.
 #include "blocklist/call_screening.h"
+#include "core/strings.h"
 #include "tests/support/temp_home.h"
 
 #include <QDir>
@@ -122,8 +123,9 @@ TEST(ScreeningRules, TheCsvFormCarriesNumbersAndRulesBothWays)
 
     RulesHome to;
     to.list.append(42);
-    const auto taken = blocklist::importScreeningCsv(
-        csv + "number,555-0100x,\r\nbloc,1,\r\nblock,555 0101,Spaced\r\n", to.list, to.rules);
+    const auto taken =
+        blocklist::importScreeningCsv(csv + "number,555-0100x,\r\nbloc,1,\r\nblock,555 0101,Spaced\r\n",
+                                      to.list, to.rules, core::Strings());
     EXPECT_EQ(taken.numbers, 2);
     EXPECT_EQ(taken.rules, 3);
     EXPECT_EQ(taken.problems, QStringList({"line 6: \"555-0100x\" is no number the block list can hold",

@@ -109,6 +109,16 @@ TEST(Strings, LanguageSettingSelectsTheOffsetAndAnythingElseKeepsEnglish)
     for (const char* bad : {"", "abc", "3", "-1", "1.5", "999", "2000", "-0.5"}) {
         EXPECT_EQ(Strings::offsetForLanguageSetting(QString::fromLatin1(bad)), 0) << bad;
     }
+    // The desktop's locale, for messages shown before the setting is read.
+    for (const auto& [locale, offset] : {std::pair{"zh_CN", 1000},
+                                         {"zh_SG", 1000},
+                                         {"zh_TW", 2000},
+                                         {"zh_HK", 2000},
+                                         {"zh_Hant_CN", 2000},
+                                         {"en_US", 0},
+                                         {"C", 0}}) {
+        EXPECT_EQ(Strings::offsetForLocale(QLocale(QLatin1String(locale))), offset) << locale;
+    }
 
     const Strings big5(Strings::offsetForLanguageSetting(QStringLiteral("2")));
     EXPECT_EQ(big5.languageOffset(), 2000);
@@ -181,7 +191,7 @@ TEST(ProgramTexts, EveryTextIsInTheThreeLanguagesWithTheSamePlaceholders)
         found.sort();
         return found;
     };
-    for (int id = 0; id <= static_cast<int>(ProgramText::PromptNotWritten); ++id) {
+    for (int id = 0; id <= static_cast<int>(qlnrec::core::kLastProgramText); ++id) {
         const auto text = static_cast<ProgramText>(id);
         const QString english = Strings(Strings::kEnglish).text(text);
         ASSERT_FALSE(english.isEmpty()) << id;

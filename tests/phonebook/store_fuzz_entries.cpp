@@ -2,6 +2,7 @@
 
 #include "blocklist/block_list.h"
 #include "blocklist/call_screening.h"
+#include "core/strings.h"
 #include "phonebook/phone_book_csv.h"
 #include "phonebook/phone_book_file.h"
 #include "phonebook/phone_book_lists.h"
@@ -108,7 +109,7 @@ int fuzzScreeningRulesOnce(const std::uint8_t* data, std::size_t size)
     }
     blocklist::BlockList list(dir.path());
     list.load();
-    (void)blocklist::importScreeningCsv(bytes, list, rules);
+    (void)blocklist::importScreeningCsv(bytes, list, rules, core::Strings());
     (void)blocklist::CallScreening(list, rules).screen(QStringLiteral("9005550100"));
     return 0;
 }

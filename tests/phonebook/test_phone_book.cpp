@@ -1,5 +1,6 @@
 // PhoneBook.txt as an independent reader sees it, the lists keeping the file consistent, and CSV
 // import and export through the dial window's commands.
+#include "core/strings.h"
 #include "phonebook/phone_book_csv.h"
 #include "phonebook/phone_book_file.h"
 #include "phonebook/phone_book_lists.h"
@@ -176,7 +177,8 @@ TEST_F(PhoneBookStore, TenThousandEntriesSurviveExportAndImport)
     const std::vector<PhoneBookEntry> original = lists.entries();
 
     qlnrec::platform::ScriptedDialogService dialogs;
-    PhoneBookTransfer transfer(lists, dialogs, folder, QByteArrayLiteral("GB18030"));
+    const qlnrec::core::Strings simplified(qlnrec::core::Strings::kSimplifiedChinese);
+    PhoneBookTransfer transfer(lists, dialogs, folder, simplified);
     dialogs.queueText(folder + QStringLiteral("/book"));
     ASSERT_TRUE(transfer.exportPhoneBook());
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/book.csv")));
@@ -204,7 +206,8 @@ TEST_F(PhoneBookStore, ExportNamesAndTheEmptyPhoneBook)
 {
     lists.load();
     qlnrec::platform::ScriptedDialogService dialogs;
-    PhoneBookTransfer transfer(lists, dialogs, folder, QByteArrayLiteral("windows-1252"));
+    const qlnrec::core::Strings english;
+    PhoneBookTransfer transfer(lists, dialogs, folder, english);
     dialogs.queueText(folder + QStringLiteral("/empty.csv"));
     EXPECT_FALSE(transfer.exportPhoneBook());
     EXPECT_EQ(dialogs.messages().back().text, QStringLiteral("There no record in your phonebook!"));
@@ -223,7 +226,8 @@ TEST_F(PhoneBookStore, UnreachableCopiesGoToTheListsAndTheSideFile)
     lists.load();
     lists.append(makeEntry(QStringLiteral("Anna"), QStringLiteral("555")));
     qlnrec::platform::ScriptedDialogService dialogs;
-    PhoneBookTransfer transfer(lists, dialogs, folder, QByteArrayLiteral("windows-1252"));
+    const qlnrec::core::Strings english;
+    PhoneBookTransfer transfer(lists, dialogs, folder, english);
     ASSERT_TRUE(transfer.appendUnreachable(0));
     ASSERT_TRUE(transfer.appendUnreachable(0));
     EXPECT_EQ(lists.count(), 3);

@@ -32,7 +32,7 @@ PromptRecorderDialog::PromptRecorderDialog(audio::PromptRecorderBase& model, con
                                            platform::DialogService& dialogs, const QString& objectName,
                                            const QString& caption, const QStringList& infoLines,
                                            QWidget* parent)
-    : QDialog(parent), model_(model), dialogs_(dialogs)
+    : QDialog(parent), model_(model), dialogs_(dialogs), strings_(strings)
 {
     setObjectName(objectName);
     setWindowTitle(caption);
@@ -48,7 +48,7 @@ PromptRecorderDialog::PromptRecorderDialog(audio::PromptRecorderBase& model, con
     cmdPlay_ = addButton(row, "cmdPlay", strings.loadText(1015));
     column->addLayout(row);
     auto* more = new QHBoxLayout;
-    QPushButton* cmdUseFile = addButton(more, "cmdUseFile", QStringLiteral("Use a File..."));
+    QPushButton* cmdUseFile = addButton(more, "cmdUseFile", strings.text(core::ProgramText::PromptUseFile));
     QPushButton* command1 = addButton(more, "Command1", QStringLiteral("Record With Windows Sound Recorder"));
     column->addLayout(more);
     lblNotice_ = addLabel(column, "lblNotice", QString());
@@ -72,8 +72,9 @@ void PromptRecorderDialog::refresh()
 
 void PromptRecorderDialog::chooseFile()
 {
-    model_.useFile(dialogs_.openFileName(QStringLiteral("Use a File"), QFileInfo(model_.targetPath()).path(),
-                                         QStringLiteral("Wave Files (*.wav);;All Files (*)")));
+    model_.useFile(dialogs_.openFileName(strings_.text(core::ProgramText::PromptUseFileTitle),
+                                         QFileInfo(model_.targetPath()).path(),
+                                         strings_.text(core::ProgramText::PromptWaveFilter)));
 }
 
 PromptRecorderDialog::~PromptRecorderDialog()

@@ -31,6 +31,7 @@ private:
 
     audio::PromptRecorderBase& model_;
     platform::DialogService& dialogs_;
+    const core::Strings& strings_;
     QPushButton* cmdRecord_;
     QPushButton* cmdPlay_;
     QLabel* lblNotice_;

@@ -30,7 +30,7 @@ const QString kCsvFilter = QStringLiteral("CSV File(*.csv);;All Files(*)");
 frmBlackpub::frmBlackpub(const BlackListData& data, platform::DialogService& dialogs,
                          platform::ModalRunner& runner, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmBlackpub>()), data_(data), store_(data.store),
-      dialogs_(dialogs), runner_(runner), editor_(data.store, dialogs)
+      dialogs_(dialogs), runner_(runner), editor_(data.store, dialogs, data.strings)
 {
     ui_->setupUi(this);
     List1 = ui_->List1;
@@ -143,7 +143,8 @@ void frmBlackpub::showRules()
 void frmBlackpub::showTest()
 {
     const QString number = txtTestNumber->text();
-    lblTestResult->setText(number.trimmed().isEmpty() ? QString() : data_.screening.explain(number));
+    lblTestResult->setText(number.trimmed().isEmpty() ? QString()
+                                                      : data_.screening.explain(number, data_.strings));
 }
 
 bool frmBlackpub::editRule(blocklist::ScreeningRule& rule)
@@ -159,7 +160,7 @@ bool frmBlackpub::editRule(blocklist::ScreeningRule& rule)
 void frmBlackpub::ruleSaved(bool saved)
 {
     if (!saved) {
-        dialogs_.messageBox(blocklist::BlockListEditor::notWrittenMessage(data_.rules.path()),
+        dialogs_.messageBox(editor_.notWrittenMessage(data_.rules.path()),
                             text(core::ProgramText::RulesTitle), platform::MessageIcon::Critical);
     }
     showRules();
@@ -208,12 +209,12 @@ void frmBlackpub::cmdCsvImport_Click()
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        dialogs_.messageBox(text(core::ProgramText::RulesCannotRead).arg(path),
+        dialogs_.messageBox(text(core::ProgramText::FileCannotRead).arg(path),
                             text(core::ProgramText::RulesTitle), platform::MessageIcon::Critical);
         return;
     }
     const blocklist::ScreeningImport taken =
-        blocklist::importScreeningCsv(file.readAll(), store_, data_.rules);
+        blocklist::importScreeningCsv(file.readAll(), store_, data_.rules, data_.strings);
     QString said = text(core::ProgramText::RulesImported).arg(taken.numbers).arg(taken.rules);
     if (!taken.problems.isEmpty()) {
         // The first few are enough to find the lines in the file.
@@ -238,7 +239,7 @@ void frmBlackpub::cmdCsvExport_Click()
     QSaveFile file(path);
     const QByteArray bytes = blocklist::screeningCsv(store_, data_.rules);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        dialogs_.messageBox(text(core::ProgramText::RulesCannotWrite).arg(path),
+        dialogs_.messageBox(text(core::ProgramText::FileCannotWrite).arg(path),
                             text(core::ProgramText::RulesTitle), platform::MessageIcon::Critical);
     }
 }
@@ -252,7 +253,7 @@ void frmBlackpub::showList()
 
 void frmBlackpub::cmdAdd_Click()
 {
-    frmPBAdd1 form(store_, dialogs_, this);
+    frmPBAdd1 form(store_, dialogs_, data_.strings, this);
     runner_.run(form);
     Form_Load();
 }
@@ -274,7 +275,7 @@ void frmBlackpub::List1_DblClick(QListWidgetItem* item)
 
 void frmBlackpub::cmdImport_Click()
 {
-    const QString path = dialogs_.openFileName(QStringLiteral("Import Public List"),
+    const QString path = dialogs_.openFileName(text(core::ProgramText::PublicListImport),
                                                QFileInfo(store_.path()).path(), kListFilter);
     if (!path.isEmpty()) {
         editor_.importPublicList(path);
@@ -284,7 +285,7 @@ void frmBlackpub::cmdImport_Click()
 
 void frmBlackpub::cmdExport_Click()
 {
-    const QString path = dialogs_.saveFileName(QStringLiteral("Export Public List"),
+    const QString path = dialogs_.saveFileName(text(core::ProgramText::PublicListExport),
                                                QFileInfo(store_.path()).path(), kListFilter);
     if (!path.isEmpty()) {
         editor_.exportPublicList(path);

@@ -31,8 +31,9 @@ private:
 };
 } // namespace
 
-frmPBAdd1::frmPBAdd1(blocklist::BlockList& store, platform::DialogService& dialogs, QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::frmPBAdd1>()), editor_(store, dialogs)
+frmPBAdd1::frmPBAdd1(blocklist::BlockList& store, platform::DialogService& dialogs,
+                     const core::Strings& strings, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::frmPBAdd1>()), editor_(store, dialogs, strings)
 {
     ui_->setupUi(this);
     Text2 = ui_->Text2;

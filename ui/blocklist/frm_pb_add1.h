@@ -24,7 +24,8 @@ namespace qlnrec::ui {
 class frmPBAdd1 : public QDialog {
     Q_OBJECT
 public:
-    frmPBAdd1(blocklist::BlockList& store, platform::DialogService& dialogs, QWidget* parent = nullptr);
+    frmPBAdd1(blocklist::BlockList& store, platform::DialogService& dialogs, const core::Strings& strings,
+              QWidget* parent = nullptr);
     ~frmPBAdd1() override;
 
     QLineEdit* Text2 = nullptr; // the number

@@ -198,7 +198,7 @@ void frmBackup::showProgress(const tools::BackupProgress& progress)
                                   : 0.0;
     ProgressBar1->setValue(static_cast<int>(share * ProgressBar1->maximum()));
     const QLocale locale;
-    lblProgress->setText(QStringLiteral("%1 of %2 files, %3 of %4   %5")
+    lblProgress->setText(strings_.text(core::ProgramText::BackupProgress)
                              .arg(progress.filesDone)
                              .arg(progress.filesTotal)
                              .arg(locale.formattedDataSize(progress.bytesDone),

@@ -6,6 +6,7 @@
 
 #include "blocklist/block_list.h"
 #include "core/settings_table.h"
+#include "core/strings.h"
 #include "phonebook/phone_book_lists.h"
 #include "phonebook/phone_book_transfer.h"
 
@@ -66,7 +67,8 @@ TEST(CallerId, TheCallerIsShownKeptNamedFromTheImportedPhoneBookAndNamesTheRecor
     phonebook::PhoneBookFile file(folder, codec);
     phonebook::PhoneBookLists lists(file);
     lists.load();
-    phonebook::PhoneBookTransfer transfer(lists, rig.dialogs, folder, "windows-1252");
+    const core::Strings english;
+    phonebook::PhoneBookTransfer transfer(lists, rig.dialogs, folder, english);
     rig.dialogs.queueText(folder + "/friends.csv");
     rig.dialogs.queueMessageResult(platform::MessageResult::Yes); // save the phone book
     ASSERT_TRUE(transfer.importPhoneBook());
