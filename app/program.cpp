@@ -66,7 +66,7 @@ Program::Program(const ProgramPlatform& platform)
       setup_(setupContext_, platform.modal), recorder_(recorderServices(), lines_, audio::RecorderSettings{},
                                                        recorderHooks(), platform.sigscanCandidates),
       prompts_(platform.lines.wave(), lines_.state()),
-      ringRules_(platform.events, platform.programFolder,
+      ringRules_(platform.events, platform.programFolder, strings_,
                  [this](const QString& text) { statusLog_.addStatusLine(text); }),
       ringRuleDialogs_{ringRules_.file(), platform.dialogs, platform.modal, strings_},
       phoneBookFile_(platform.programFolder, phoneBookCodec_), blockList_(platform.programFolder),
@@ -246,7 +246,7 @@ telephony::IncomingCallPopup::WindowFactory Program::popupWindowFactory()
 {
     // A window of its own (no parent): the popup model owns it and drops it when it unloads.
     return [this](telephony::IncomingCallPopup& model) {
-        return std::make_unique<ui::frmPopCallID>(model, platform_.modal);
+        return std::make_unique<ui::frmPopCallID>(model, platform_.modal, strings_);
     };
 }
 
@@ -400,7 +400,7 @@ void Program::loadBlockList()
     blockList_.load();
     // A bad rule is said once at start; the other rules work.
     screeningRules_.load();
-    for (const QString& error : screeningRules_.errorTexts()) {
+    for (const QString& error : screeningRules_.errorTexts(strings_)) {
         statusLog_.addStatusLine(error);
     }
 }
@@ -489,12 +489,12 @@ void Program::openSetup(QWidget* owner)
 
 void Program::printStatusLog()
 {
-    records::StatusListMenu(statusLog_, platform_.dialogs).printLog();
+    records::StatusListMenu(statusLog_, platform_.dialogs, strings_).printLog();
 }
 
 void Program::addCallerToBlackList(QWidget* owner, const QString& statusLine)
 {
-    records::StatusListMenu(statusLog_, platform_.dialogs)
+    records::StatusListMenu(statusLog_, platform_.dialogs, strings_)
         .addToBlackList(statusLine, [this, owner](const QString& number) {
             // One add form at a time: a second request starts afresh with the new number.
             delete blackListAdd_.data();
@@ -508,7 +508,7 @@ void Program::addCallerToBlackList(QWidget* owner, const QString& statusLine)
 
 void Program::addCallerToPhoneBook(QWidget* owner, const QString& statusLine)
 {
-    records::StatusListMenu(statusLog_, platform_.dialogs)
+    records::StatusListMenu(statusLog_, platform_.dialogs, strings_)
         .addToPhoneBook(statusLine, [this, owner](const QString& number) {
             delete phoneBookAdd_.data();
             // The entry joins the dial window's lists (loaded hidden when the window is not open),

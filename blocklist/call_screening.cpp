@@ -112,12 +112,12 @@ ScreeningImport importScreeningCsv(const QByteArray& bytes, BlockList& list, Scr
             }
             continue;
         }
-        QString why;
+        std::optional<ScreeningProblem> why;
         pattern.remove(QRegularExpression(QStringLiteral("\\s")));
         const auto rule = ScreeningRules::parseLine(
             action + QLatin1Char(' ') + pattern + QLatin1Char(' ') + fields.value(2), &why);
         if (!rule) {
-            problem(why.isEmpty() ? strings.text(ProgramText::CsvLineEmpty) : why);
+            problem(why ? why->in(strings) : strings.text(ProgramText::CsvLineEmpty));
             continue;
         }
         newRules.push_back(*rule);

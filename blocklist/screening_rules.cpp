@@ -1,5 +1,7 @@
 #include "blocklist/screening_rules.h"
 
+#include "core/strings.h"
+
 #include "platform/core/text_helpers.h"
 
 #include <QFile>
@@ -194,35 +196,44 @@ ScreeningRules::ScreeningRules(const QString& programFolder)
 
 ScreeningRules::~ScreeningRules() = default;
 
-QString ScreeningRules::problemOf(const ScreeningRule& rule)
+QString ScreeningProblem::in(const core::Strings& strings) const
 {
+    const QString words = strings.text(text);
+    return words.contains(QLatin1String("%1")) ? words.arg(arg) : words;
+}
+
+std::optional<ScreeningProblem> ScreeningRules::problemOf(const ScreeningRule& rule)
+{
+    using core::ProgramText;
     if (rule.pattern.isEmpty()) {
-        return QStringLiteral("the pattern is missing");
+        return ScreeningProblem{ProgramText::ScreeningPatternMissing, {}};
     }
     if (std::any_of(rule.pattern.cbegin(), rule.pattern.cend(), [](QChar c) { return c.isSpace(); })) {
-        return QStringLiteral("a pattern holds no blanks");
+        return ScreeningProblem{ProgramText::ScreeningPatternBlanks, {}};
     }
     if (rule.pattern.startsWith(QLatin1Char('/'))) {
         if (!rule.isRegex() || rule.pattern.size() < 3) {
-            return QStringLiteral("a regular expression is written between two slashes: /.../");
+            return ScreeningProblem{ProgramText::ScreeningRegexSlashes, {}};
         }
         if (rule.pattern.size() > kMaxRegexLength) {
-            return QStringLiteral("the regular expression is longer than %1 characters").arg(kMaxRegexLength);
+            return ScreeningProblem{ProgramText::ScreeningRegexTooLong, QString::number(kMaxRegexLength)};
         }
         const QRegularExpression regex(regexBody(rule.pattern));
         if (!regex.isValid()) {
-            return QStringLiteral("the regular expression is not valid: %1").arg(regex.errorString());
+            return ScreeningProblem{ProgramText::ScreeningRegexInvalid, regex.errorString()};
         }
-        return {};
+        return std::nullopt;
     }
     if (normalPattern(rule.pattern).isEmpty()) {
-        return QStringLiteral("a pattern holds digits, * and ?, and may start with +");
+        return ScreeningProblem{ProgramText::ScreeningPatternChars, {}};
     }
-    return {};
+    return std::nullopt;
 }
 
-std::optional<ScreeningRule> ScreeningRules::parseLine(const QString& line, QString* problem)
+std::optional<ScreeningRule> ScreeningRules::parseLine(const QString& line,
+                                                       std::optional<ScreeningProblem>* problem)
 {
+    problem->reset();
     const QString text = line.trimmed();
     if (text.isEmpty() || text.startsWith(QLatin1Char('#'))) {
         return std::nullopt;
@@ -234,13 +245,13 @@ std::optional<ScreeningRule> ScreeningRules::parseLine(const QString& line, QStr
     if (action == kAllow) {
         rule.action = ScreeningAction::Allow;
     } else if (action != kBlock) {
-        *problem = QStringLiteral("\"%1\" is neither block nor allow").arg(match.captured(1).left(40));
+        *problem = ScreeningProblem{core::ProgramText::ScreeningNotAnAction, match.captured(1).left(40)};
         return std::nullopt;
     }
     rule.pattern = match.captured(2);
     rule.label = platform::blankControls(match.captured(3)).trimmed();
     *problem = problemOf(rule);
-    if (!problem->isEmpty()) {
+    if (*problem) {
         return std::nullopt;
     }
     return rule;
@@ -255,7 +266,7 @@ void ScreeningRules::load()
     // A file that is there but cannot be read is said and never overwritten by an edit.
     unreadable_ = !missing && !opened;
     if (unreadable_) {
-        errors_.append({0, file.errorString()});
+        errors_.append({0, {core::ProgramText::ScreeningFileUnreadable, file.errorString()}});
     }
 }
 
@@ -280,14 +291,14 @@ void ScreeningRules::parse(const QByteArray& bytes)
             if (line.endsWith(QLatin1Char('\r'))) {
                 line.chop(1);
             }
-            QString problem;
+            std::optional<ScreeningProblem> problem;
             if (const auto rule = parseLine(line, &problem)) {
                 lines_.push_back({line, static_cast<int>(rules_.size())});
                 rules_.push_back(*rule);
                 continue;
             }
-            if (!problem.isEmpty()) {
-                errors_.append({static_cast<int>(i + 1), problem});
+            if (problem) {
+                errors_.append({static_cast<int>(i + 1), *problem});
             }
             lines_.push_back({line, -1});
         }
@@ -295,13 +306,16 @@ void ScreeningRules::parse(const QByteArray& bytes)
     compile();
 }
 
-QStringList ScreeningRules::errorTexts() const
+QStringList ScreeningRules::errorTexts(const core::Strings& strings) const
 {
     QStringList texts;
     for (const ScreeningError& error : errors_) {
-        texts << (error.line == 0
-                      ? QStringLiteral("%1 cannot be read: %2").arg(kFileName, error.message)
-                      : QStringLiteral("%1 line %2: %3").arg(kFileName).arg(error.line).arg(error.message));
+        texts << (error.line == 0 ? strings.text(core::ProgramText::ScreeningFileUnreadable)
+                                        .arg(kFileName, error.problem.arg)
+                                  : strings.text(core::ProgramText::ScreeningBadLine)
+                                        .arg(kFileName)
+                                        .arg(error.line)
+                                        .arg(error.problem.in(strings)));
     }
     return texts;
 }
@@ -331,7 +345,7 @@ ScreeningDecision ScreeningRules::decide(const QString& number) const
 bool ScreeningRules::add(const std::vector<ScreeningRule>& rules)
 {
     for (const ScreeningRule& rule : rules) {
-        if (!problemOf(rule).isEmpty()) {
+        if (problemOf(rule)) {
             return false;
         }
     }
@@ -350,7 +364,7 @@ bool ScreeningRules::add(const std::vector<ScreeningRule>& rules)
 
 bool ScreeningRules::replace(int index, const ScreeningRule& rule)
 {
-    if (index < 0 || index >= static_cast<int>(rules_.size()) || !problemOf(rule).isEmpty()) {
+    if (index < 0 || index >= static_cast<int>(rules_.size()) || problemOf(rule)) {
         return false;
     }
     ScreeningRule& kept = rules_[static_cast<std::size_t>(index)];

@@ -16,6 +16,8 @@
 // Which rule decides: the first allow rule in the file that matches, else the first block rule.
 // A line that is not a rule is reported with its line number and skipped; it stays in the file
 // as written when the rules are edited, as comments do.
+#include "core/program_texts.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -23,6 +25,10 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+namespace qlnrec::core {
+class Strings;
+}
 
 namespace qlnrec::blocklist {
 
@@ -41,9 +47,18 @@ struct ScreeningRule {
     bool operator==(const ScreeningRule&) const = default;
 };
 
+// Why a line or a rule is no rule: one of the program's texts and its argument, put into words in
+// the user's language when it is shown.
+struct ScreeningProblem {
+    core::ProgramText text = core::ProgramText::ScreeningPatternMissing;
+    QString arg; // the text's %1, for the texts that have one
+    QString in(const core::Strings& strings) const;
+    bool operator==(const ScreeningProblem&) const = default;
+};
+
 struct ScreeningError {
-    int line = 0; // 1-based line of the file
-    QString message;
+    int line = 0; // 1-based line of the file; 0: the file cannot be read (problem.arg says why)
+    ScreeningProblem problem;
     bool operator==(const ScreeningError&) const = default;
 };
 
@@ -80,16 +95,17 @@ public:
 
     const std::vector<ScreeningRule>& rules() const { return rules_; }
     const QList<ScreeningError>& errors() const { return errors_; }
-    // "screening.txt line 3: ..." for each bad line.
-    QStringList errorTexts() const;
+    // "screening.txt line 3: ..." for each bad line, in the language of strings.
+    QStringList errorTexts(const core::Strings& strings) const;
 
     ScreeningDecision decide(const QString& number) const;
 
-    // Why a rule cannot be kept (empty when it can).
-    static QString problemOf(const ScreeningRule& rule);
+    // Why a rule cannot be kept (nullopt when it can).
+    static std::optional<ScreeningProblem> problemOf(const ScreeningRule& rule);
     // One line of the file as a rule; nullopt for a comment or a blank line; problem says why a
     // line is no rule.
-    static std::optional<ScreeningRule> parseLine(const QString& line, QString* problem);
+    static std::optional<ScreeningRule> parseLine(const QString& line,
+                                                  std::optional<ScreeningProblem>* problem);
 
     // Edits: each keeps the other lines of the file as they are and writes the file at once.
     // A rule with a problem is refused. False when refused or when the file cannot be written

@@ -117,9 +117,29 @@ enum class ProgramText {
     PromptWaveFilter,
     PublicListImport,
     PublicListExport,
+    // Screening rules that cannot be kept.
+    ScreeningPatternMissing,
+    ScreeningPatternBlanks,
+    ScreeningRegexSlashes,
+    ScreeningRegexTooLong, // %1 characters
+    ScreeningRegexInvalid, // %1 why
+    ScreeningPatternChars,
+    ScreeningNotAnAction,    // %1 the first word
+    ScreeningFileUnreadable, // %1 file, %2 why
+    ScreeningBadLine,        // %1 file, %2 line number, %3 why
+    // Ring rules.
+    RingsLineUnreadable, // %1 line number, %2 its fields
+    RingsMissingRings,
+    RingsRuleNotWritten,
+    // The incoming-call popup.
+    PopupLine, // %1 line
+    PopupSecondsLeft,
+    // The log viewer.
+    LogFileHeldOpen,
+    NoPrinter,
 };
 
-constexpr ProgramText kLastProgramText = ProgramText::PublicListExport;
+constexpr ProgramText kLastProgramText = ProgramText::NoPrinter;
 
 // The text in the language of the offset (0 English, 1000 Simplified, 2000 Traditional Chinese;
 // any other offset gives English).

@@ -47,15 +47,15 @@ QString LogViewer::folder() const
     return log_.logFolder();
 }
 
-QString LogViewer::heldOpenMessage()
+QString LogViewer::heldOpenMessage() const
 {
     // The description of the run-time error the program met deleting an open file (error 55).
-    return QStringLiteral("File already open");
+    return strings_.text(core::ProgramText::LogFileHeldOpen);
 }
 
-QString LogViewer::noPrinterMessage()
+QString LogViewer::noPrinterMessage(const core::Strings& strings)
 {
-    return QStringLiteral("No printer is available");
+    return strings.text(core::ProgramText::NoPrinter);
 }
 
 QString LogViewer::pathOf(const QString& fileName) const
@@ -114,7 +114,8 @@ LogViewer::PrintOutcome LogViewer::print(const QString& pdfPathForTests)
     }
     if (!shell_.printLines(displayed_, pdfPathForTests)) {
         // Say so rather than let the user wait for a page that never comes.
-        dialogs_.messageBox(noPrinterMessage(), strings_.loadText(1046), platform::MessageIcon::Information);
+        dialogs_.messageBox(noPrinterMessage(strings_), strings_.loadText(1046),
+                            platform::MessageIcon::Information);
         return PrintOutcome::NoPrinter;
     }
     return PrintOutcome::Printed;

@@ -45,8 +45,8 @@ public:
     // printer an information box says so.
     PrintOutcome print(const QString& pdfPathForTests = {});
 
-    static QString heldOpenMessage();
-    static QString noPrinterMessage();
+    QString heldOpenMessage() const;
+    static QString noPrinterMessage(const core::Strings& strings);
 
 private:
     QString pathOf(const QString& fileName) const;

@@ -1,13 +1,14 @@
 #include "records/status_list_menu.h"
 
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "records/log_viewer.h"
 #include "records/status_log.h"
 
 namespace qlnrec::records {
 
-StatusListMenu::StatusListMenu(StatusLog& log, platform::DialogService& dialogs)
-    : log_(log), dialogs_(dialogs)
+StatusListMenu::StatusListMenu(StatusLog& log, platform::DialogService& dialogs, const core::Strings& strings)
+    : log_(log), dialogs_(dialogs), strings_(strings)
 {
 }
 
@@ -36,7 +37,7 @@ bool StatusListMenu::printLog(const QString& pdfPathForTests)
     if (log_.printLog(pdfPathForTests)) {
         return true;
     }
-    dialogs_.messageBox(LogViewer::noPrinterMessage(), QStringLiteral("Print Log"),
+    dialogs_.messageBox(LogViewer::noPrinterMessage(strings_), QStringLiteral("Print Log"),
                         platform::MessageIcon::Information);
     return false;
 }

@@ -6,6 +6,10 @@
 
 #include <functional>
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::platform {
 class DialogService;
 }
@@ -16,7 +20,7 @@ class StatusLog;
 
 class StatusListMenu {
 public:
-    StatusListMenu(StatusLog& log, platform::DialogService& dialogs);
+    StatusListMenu(StatusLog& log, platform::DialogService& dialogs, const core::Strings& strings);
 
     // The number after "CallerID" (and its ":") up to the next blank or "["; empty when the line
     // names none. The blank in front of the time ends a number without a name; "[Blocked]" follows
@@ -39,6 +43,7 @@ private:
 
     StatusLog& log_;
     platform::DialogService& dialogs_;
+    const core::Strings& strings_;
 };
 
 } // namespace qlnrec::records

@@ -16,7 +16,8 @@ constexpr auto& kTimeFields = RingRuleEntry::kTimeFields;
 } // namespace
 
 frmSetTime::frmSetTime(RingRuleDialogContext& context, QWidget* parent)
-    : QDialog(parent), entry_(context.file, context.dialogs), ui_(std::make_unique<Ui::frmSetTime>())
+    : QDialog(parent), entry_(context.file, context.dialogs, context.strings),
+      ui_(std::make_unique<Ui::frmSetTime>())
 {
     ui_->setupUi(this);
     Text1 = ui_->Text1;

@@ -1,5 +1,6 @@
 #include "app/rings/ring_rule_entry.h"
 
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 
 #include <QRegularExpression>
@@ -30,8 +31,6 @@ QString timeText(const QString& hour, const QString& minute)
 } // namespace
 
 const QString RingRuleEntry::kMissingTimeText = QStringLiteral("Please Input 'HH:MM'");
-const QString RingRuleEntry::kMissingRingsText = QStringLiteral("Please input the number of rings, 0 to 9");
-const QString RingRuleEntry::kNotWrittenText = QStringLiteral("The rule could not be written to Rings.txt");
 
 const QString& RingRuleEntry::text(Field field) const
 {
@@ -74,11 +73,11 @@ std::optional<RingRuleEntry::Field> RingRuleEntry::ok()
     }
     // One digit keeps the fixed layout of the line.
     if (!numberUpTo(fields_.rings, 9) || fields_.rings.size() != 1) {
-        message(kMissingRingsText);
+        message(strings_.text(core::ProgramText::RingsMissingRings));
         return Field::Rings;
     }
     if (!file_.appendLine(ruleLine(fields_))) {
-        message(kNotWrittenText);
+        message(strings_.text(core::ProgramText::RingsRuleNotWritten));
         return Field::Rings;
     }
     return std::nullopt;

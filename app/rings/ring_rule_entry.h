@@ -8,6 +8,10 @@
 #include <array>
 #include <optional>
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::platform {
 class DialogService;
 }
@@ -32,10 +36,11 @@ public:
 
     static constexpr const char* kMessageTitle = "Quillon";
     static const QString kMissingTimeText; // "Please Input 'HH:MM'"
-    static const QString kMissingRingsText;
-    static const QString kNotWrittenText;
 
-    RingRuleEntry(RingRulesFile& file, platform::DialogService& dialogs) : file_(file), dialogs_(dialogs) {}
+    RingRuleEntry(RingRulesFile& file, platform::DialogService& dialogs, const core::Strings& strings)
+        : file_(file), dialogs_(dialogs), strings_(strings)
+    {
+    }
 
     Fields& fields() { return fields_; }
 
@@ -56,6 +61,7 @@ private:
 
     RingRulesFile& file_;
     platform::DialogService& dialogs_;
+    const core::Strings& strings_;
     Fields fields_;
 };
 

@@ -1,12 +1,13 @@
 #include "app/rings/ring_rules.h"
 
+#include "core/strings.h"
 #include "platform/core/event_service.h"
 
 namespace qlnrec::app {
 
 RingRules::RingRules(platform::EventService& events, const QString& programFolder,
-                     std::function<void(const QString&)> addStatusLine)
-    : events_(events), file_(programFolder), addStatusLine_(std::move(addStatusLine))
+                     const core::Strings& strings, std::function<void(const QString&)> addStatusLine)
+    : events_(events), strings_(strings), file_(programFolder), addStatusLine_(std::move(addStatusLine))
 {
 }
 
@@ -18,7 +19,7 @@ void RingRules::LoadRingRuleTable()
     }
     for (const RingRuleTable::DamagedLine& damaged : table_.LoadRingRuleTable(*lines)) {
         if (addStatusLine_) {
-            addStatusLine_(QStringLiteral("Rings.txt line %1 unreadable: %2")
+            addStatusLine_(strings_.text(core::ProgramText::RingsLineUnreadable)
                                .arg(damaged.lineNumber)
                                .arg(damaged.fields.join(QStringLiteral(", "))));
         }

@@ -10,6 +10,10 @@
 
 #include <functional>
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::platform {
 class EventService;
 }
@@ -19,7 +23,7 @@ namespace qlnrec::app {
 class RingRules final : public telephony::RingRulesRole {
 public:
     // addStatusLine reports a damaged line of the file.
-    RingRules(platform::EventService& events, const QString& programFolder,
+    RingRules(platform::EventService& events, const QString& programFolder, const core::Strings& strings,
               std::function<void(const QString&)> addStatusLine);
 
     // Reads Rings.txt into the table; a missing file leaves it empty.
@@ -32,6 +36,7 @@ public:
 
 private:
     platform::EventService& events_;
+    const core::Strings& strings_;
     RingRulesFile file_;
     RingRuleTable table_;
     std::function<void(const QString&)> addStatusLine_;

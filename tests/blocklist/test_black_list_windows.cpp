@@ -166,12 +166,16 @@ TEST(BlackListWindows, TheRulesTabEditsTestsAndSetsTheOptions)
     EXPECT_EQ(w.config.get(core::keys::kScreenPhoneBookWins), "1");
 }
 
-TEST(BlackListWindows, TheTestBoxAnswersInTheWindowsLanguage)
+TEST(BlackListWindows, TheRuleErrorsAndTheTestBoxAreInTheWindowsLanguage)
 {
     BlackListWindows w(core::Strings::kTraditionalChinese);
     w.store.append(-5550103);
     w.store.load();
+    writeFile(w.rules.path(), "what is this\n");
+    w.rules.load();
     ui::frmBlackpub dialog(w.data, w.dialogs, w.runner);
+    EXPECT_EQ(dialog.lblRuleErrors->text(),
+              QStringLiteral("screening.txt 第 1 行：「what」既不是 block 也不是 allow"));
     dialog.txtTestNumber->setText("5550103");
     EXPECT_EQ(dialog.lblTestResult->text(), QStringLiteral("封鎖：在黑名單中"));
     dialog.txtTestNumber->setText("abc");

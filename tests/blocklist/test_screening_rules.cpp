@@ -40,7 +40,7 @@ TEST(ScreeningRules, BadLinesAreNamedAndSkippedAndSurviveAnEdit)
     ASSERT_EQ(h.rules.rules().size(), 2u);
     EXPECT_EQ(h.rules.rules()[0], (ScreeningRule{ScreeningAction::Block, "900*", "Premium rate"}));
     EXPECT_EQ(h.rules.rules()[1], (ScreeningRule{ScreeningAction::Allow, "+44", "20 7946 0000"}));
-    const QStringList errors = h.rules.errorTexts();
+    const QStringList errors = h.rules.errorTexts(core::Strings());
     ASSERT_EQ(errors.size(), 4) << errors.join('|').toStdString();
     EXPECT_EQ(errors[0], "screening.txt line 3: \"blok\" is neither block nor allow");
     EXPECT_TRUE(errors[1].startsWith("screening.txt line 5: a pattern holds digits"));
@@ -70,8 +70,8 @@ TEST(ScreeningRules, BadLinesAreNamedAndSkippedAndSurviveAnEdit)
     RulesHome locked;
     QDir().mkpath(locked.rules.path());
     locked.rules.load();
-    ASSERT_EQ(locked.rules.errorTexts().size(), 1);
-    EXPECT_TRUE(locked.rules.errorTexts()[0].startsWith("screening.txt cannot be read"));
+    ASSERT_EQ(locked.rules.errorTexts(core::Strings()).size(), 1);
+    EXPECT_TRUE(locked.rules.errorTexts(core::Strings())[0].startsWith("screening.txt cannot be read"));
     EXPECT_FALSE(locked.rules.add({{ScreeningAction::Block, "900*", {}}}));
     EXPECT_TRUE(QFileInfo(locked.rules.path()).isDir());
 }
@@ -89,7 +89,7 @@ TEST(ScreeningRules, AllowRulesWinThenTheFirstBlockRule)
                               "allow +1*\n"                        // 7
                               "block 0*1*2\n");                    // 8
     h.rules.load();
-    ASSERT_TRUE(h.rules.errors().isEmpty()) << h.rules.errorTexts().join('|').toStdString();
+    ASSERT_TRUE(h.rules.errors().isEmpty()) << h.rules.errorTexts(core::Strings()).join('|').toStdString();
     struct Case {
         const char* number;
         int rule;

@@ -91,7 +91,7 @@ int fuzzScreeningRulesOnce(const std::uint8_t* data, std::size_t size)
     rules.parse(bytes);
     // Every rule kept is a rule that could be saved, and the file as kept reads back the same.
     for (const blocklist::ScreeningRule& rule : rules.rules()) {
-        if (!blocklist::ScreeningRules::problemOf(rule).isEmpty()) {
+        if (blocklist::ScreeningRules::problemOf(rule).has_value()) {
             std::abort();
         }
     }

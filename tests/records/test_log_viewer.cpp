@@ -162,7 +162,7 @@ TEST_F(LogViewerTest, PrintSendsTheDisplayedLinesOnePerPrintedLine)
     shell.printerAvailable = false;
     EXPECT_EQ(viewer.print(), LogViewer::PrintOutcome::NoPrinter);
     ASSERT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_EQ(dialogs.messages()[0].text, LogViewer::noPrinterMessage());
+    EXPECT_EQ(dialogs.messages()[0].text, LogViewer::noPrinterMessage(Strings()));
 }
 
 TEST_F(LogViewerTest, WindowShowsTheTextsAndWiresItsControls)

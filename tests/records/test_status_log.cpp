@@ -1,3 +1,4 @@
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/virtual_event_service.h"
 #include "platform/shell/shell_service.h"
@@ -298,7 +299,8 @@ TEST_F(StatusLogTest, TheMenuTakesTheCallersNumberAndSaysWhenNothingCanBeDone)
     log.openAtStart();
     log.addStatusLine(QStringLiteral("Line0 Ring..."));
     qlnrec::platform::ScriptedDialogService dialogs;
-    StatusListMenu menu(log, dialogs);
+    const qlnrec::core::Strings english;
+    StatusListMenu menu(log, dialogs, english);
     QStringList opened;
     const auto open = [&opened](const QString& number) { opened << number; };
     menu.addToBlackList(log.lines().back(), open);

@@ -134,7 +134,7 @@ void frmBlackpub::showRules()
     if (row >= 0 && row < lstRules->topLevelItemCount()) {
         lstRules->setCurrentItem(lstRules->topLevelItem(row));
     }
-    const QStringList errors = data_.rules.errorTexts();
+    const QStringList errors = data_.rules.errorTexts(data_.strings);
     lblRuleErrors->setText(errors.join(QLatin1Char('\n')));
     lblRuleErrors->setVisible(!errors.isEmpty());
     showTest();

@@ -62,10 +62,9 @@ blocklist::ScreeningRule frmScreenRule::rule() const
 
 void frmScreenRule::OKButton_Click()
 {
-    const QString problem = blocklist::ScreeningRules::problemOf(rule());
-    if (!problem.isEmpty()) {
-        dialogs_.messageBox(strings_.text(core::ProgramText::RuleCannotKeep).arg(problem), windowTitle(),
-                            platform::MessageIcon::Critical);
+    if (const auto problem = blocklist::ScreeningRules::problemOf(rule())) {
+        dialogs_.messageBox(strings_.text(core::ProgramText::RuleCannotKeep).arg(problem->in(strings_)),
+                            windowTitle(), platform::MessageIcon::Critical);
         txtPattern->setFocus();
         return;
     }

@@ -1,5 +1,6 @@
 #include "ui/telephony/frm_pop_call_id.h"
 
+#include "core/strings.h"
 #include "platform/core/modal_runner.h"
 
 #include <QCloseEvent>
@@ -21,7 +22,7 @@ QString arrayName(const char* name, int index)
 } // namespace
 
 frmPopCallID::frmPopCallID(telephony::IncomingCallPopup& model, platform::ModalRunner& runner,
-                           QWidget* parent)
+                           const core::Strings& strings, QWidget* parent)
     : QDialog(parent), model_(model), runner_(runner)
 {
     setObjectName(QStringLiteral("frmPopCallID"));
@@ -34,7 +35,7 @@ frmPopCallID::frmPopCallID(telephony::IncomingCallPopup& model, platform::ModalR
     auto* grid = new QGridLayout(Frame1_);
     for (int line = 0; line < telephony::kLineCount; ++line) {
         Row& row = rows_.at(static_cast<std::size_t>(line));
-        row.Label1 = new QLabel(QStringLiteral("Line %1:").arg(line), Frame1_);
+        row.Label1 = new QLabel(strings.text(core::ProgramText::PopupLine).arg(line), Frame1_);
         row.lblCallerID = new QLabel(Frame1_);
         row.lblCallerName = new QLabel(Frame1_);
         row.cmdAnswer = new QPushButton(QStringLiteral("Answer"), Frame1_);
@@ -61,7 +62,7 @@ frmPopCallID::frmPopCallID(telephony::IncomingCallPopup& model, platform::ModalR
     Text1_ = new QLineEdit(this);
     Text1_->setObjectName(QStringLiteral("Text1"));
     Text1_->setMaximumWidth(48);
-    auto* Label3 = new QLabel(QStringLiteral("seconds until this window closes"), this);
+    auto* Label3 = new QLabel(strings.text(core::ProgramText::PopupSecondsLeft), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     connect(Text1_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!filling_) {

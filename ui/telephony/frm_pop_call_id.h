@@ -13,6 +13,10 @@ class QLineEdit;
 class QPushButton;
 class QGroupBox;
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::platform {
 class ModalRunner;
 }
@@ -23,7 +27,7 @@ class frmPopCallID final : public QDialog, public telephony::IncomingCallPopup::
     Q_OBJECT
 public:
     frmPopCallID(telephony::IncomingCallPopup& model, platform::ModalRunner& runner,
-                 QWidget* parent = nullptr);
+                 const core::Strings& strings, QWidget* parent = nullptr);
 
     void showRows() override;
     bool minimized() const override;

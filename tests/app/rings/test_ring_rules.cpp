@@ -4,6 +4,7 @@
 #include "app/rings/ring_rule_list.h"
 #include "app/rings/ring_rule_table.h"
 #include "app/rings/ring_rules_file.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "tests/support/temp_home.h"
 
@@ -47,7 +48,8 @@ RingRuleEntry::Fields fields(const QString& rings, const QString& startHour, con
 
 TEST_F(RingRulesFileTest, AddedRulesAreStoredInTheFixedLayoutAndListedWithDayNames)
 {
-    RingRuleEntry entry(file, dialogs);
+    const core::Strings english;
+    RingRuleEntry entry(file, dialogs, english);
     entry.fields() = fields(QStringLiteral("3"), QStringLiteral("8"), QStringLiteral("0"),
                             QStringLiteral("17"), QStringLiteral("30"), {2, 3, 4, 5, 6});
     EXPECT_EQ(entry.ok(), std::nullopt);
@@ -87,7 +89,8 @@ TEST_F(RingRulesFileTest, DeletingRewritesTheRemainingRulesWithTheirDaysAscendin
 
 TEST_F(RingRulesFileTest, TheEntryRefusesMissingOrWrongFieldsAndWritesNothing)
 {
-    RingRuleEntry entry(file, dialogs);
+    const core::Strings english;
+    RingRuleEntry entry(file, dialogs, english);
     RingRuleEntry::Fields& f = entry.fields();
     f = fields(QStringLiteral("3"), QStringLiteral("24"), QStringLiteral("60"), QStringLiteral("ab"),
                QString(), {2});
@@ -110,7 +113,7 @@ TEST_F(RingRulesFileTest, TheEntryRefusesMissingOrWrongFieldsAndWritesNothing)
     f.rings.clear(); // an empty rings field would shift every later character
     EXPECT_EQ(entry.ok(), RingRuleEntry::Field::Rings);
     EXPECT_EQ(dialogs.messages().size(), 2u);
-    EXPECT_EQ(dialogs.messages()[1].text, RingRuleEntry::kMissingRingsText);
+    EXPECT_EQ(dialogs.messages()[1].text, QStringLiteral("Please input the number of rings, 0 to 9"));
     EXPECT_FALSE(file.exists());
 
     f.rings = QStringLiteral("9");
