@@ -65,7 +65,7 @@ void DesktopNotifier::send(const QString& title, const QString& body)
     QDBusMessage call = methodCall(QStringLiteral("Notify"));
     call << QStringLiteral("Quillon Recorder") << 0u << QStringLiteral("qlnrec") << title
          << bodyFor(body, readsMarkup_.value_or(false)) << QStringList{}
-         << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("qlnrec")}} << kShownMs;
+         << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("org.qlnrec.Qlnrec")}} << kShownMs;
     auto* watcher = new QDBusPendingCallWatcher(bus_->asyncCall(call, kCallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, title, body] {
         watcher->deleteLater();

@@ -153,6 +153,17 @@ bool localDocumentExists(const QString& pathOrUrl)
     return looksLikeUrl(pathOrUrl) || QFileInfo::exists(pathOrUrl);
 }
 
+// The session bus is announced by its address, or by the per-user socket a systemd login provides
+// (where the bus library looks when no address is set).
+bool sessionBusAnnounced()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        return true;
+    }
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
+}
+
 } // namespace
 
 QString autoStartEntryPath()
@@ -293,6 +304,12 @@ void DesktopShellService::removeTrayIcon()
 void DesktopShellService::notify(const QString& title, const QString& body)
 {
     // The bus is joined on the first message only: a run that tells nothing never touches it.
+    // Where no session bus is announced, the balloon serves at once: asking the bus library would
+    // only try to launch a bus of its own (X11 autolaunch) and leave its thread behind.
+    if (!sessionBusAnnounced()) {
+        showBalloon(title, body);
+        return;
+    }
     if (!notifier_) {
         notifier_ = std::make_unique<DesktopNotifier>(
             QDBusConnection::sessionBus(), [this](const QString& balloonTitle, const QString& balloonBody) {
