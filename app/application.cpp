@@ -329,13 +329,19 @@ int runApplication(int argc, char** argv)
         ~StallReport()
         {
             if (watch) {
-                printError(QStringLiteral("longest event-loop stall: %1 ms").arg(watch->longestStallMs()));
+                printError(QStringLiteral("longest event-loop stall: %1 ms (%2 ms of it working); "
+                                          "longest work in a stall: %3 ms")
+                               .arg(watch->longestStall().wallMs)
+                               .arg(watch->longestStall().busyMs)
+                               .arg(watch->longestBusyMs()));
             }
         }
     } stallReport;
     if (options.logStallsMs > 0) {
-        stallReport.watch = std::make_unique<StallWatch>(options.logStallsMs, [](qint64 stallMs) {
-            printError(QStringLiteral("event loop stalled for %1 ms").arg(stallMs));
+        stallReport.watch = std::make_unique<StallWatch>(options.logStallsMs, [](const Stall& stall) {
+            printError(QStringLiteral("event loop stalled for %1 ms (%2 ms of it working)")
+                           .arg(stall.wallMs)
+                           .arg(stall.busyMs));
         });
     }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: a normal build with warnings as errors; the same tests under
-# AddressSanitizer + LeakSanitizer + UndefinedBehaviorSanitizer (skip with QLNREC_NO_SANITIZE=1);
+# AddressSanitizer + LeakSanitizer (leaks fail the test) + UndefinedBehaviorSanitizer (skip with QLNREC_NO_SANITIZE=1);
 # the .deb installed and run in a fresh Debian root (skip with QLNREC_NO_PACKAGE=1);
 # and every fuzz target built with clang and run briefly (skip with QLNREC_NO_FUZZ=1).
 set -euo pipefail
@@ -27,7 +27,7 @@ if [ "${QLNREC_NO_SANITIZE:-0}" != "1" ]; then
   cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQLNREC_WERROR=ON -DQLNREC_SANITIZE=ON \
         -DQLNREC_BUILD_BENCH=OFF -DQLNREC_TEST_TIMEOUT=900
   cmake --build build/asan -j "$jobs"
-  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 1800
 fi
 
