@@ -217,8 +217,8 @@ void Program::bindDialerHooks()
             dialer_.editEntry();
         };
         result.listsChanged = [this] { dialer_.listsChanged(); };
-        ui::frmBookResult::search(dialer_.lists(), dialer_.findText(), dialer_.search(), platform_.dialogs,
-                                  platform_.modal, dialWindow_, result);
+        ui::frmBookResult::search(dialer_.lists(), dialer_.findText(), dialer_.search(), strings_,
+                                  platform_.dialogs, platform_.modal, dialWindow_, result);
     };
     hooks.reloadPhoneBookTable = [this] { phoneBookTable_.load(phoneBookFile_); };
     // The window object stays for the run; an unloaded one is loaded afresh when next needed.

@@ -257,6 +257,14 @@ constexpr std::array kRows{
     Row{T::PopupSecondsLeft, "seconds until this window closes", "秒后关闭此窗口", "秒後關閉此視窗"},
     Row{T::LogFileHeldOpen, "File already open", "文件已打开", "檔案已開啟"},
     Row{T::NoPrinter, "No printer is available", "没有可用的打印机", "沒有可用的印表機"},
+    Row{T::PhoneBookEntryListFull, "The phone book is full (%1 entries); the entry was not added.",
+        "电话簿已满（%1 个条目）；未添加该条目。", "電話簿已滿（%1 個項目）；未新增該項目。"},
+    Row{T::PhoneBookEntryNotWritten,
+        "PhoneBook.txt could not be written. The change is kept in the list and is saved with the next "
+        "change "
+        "of the phone book.",
+        "无法写入 PhoneBook.txt。此更改保留在列表中，并在电话簿下次更改时保存。",
+        "無法寫入 PhoneBook.txt。此變更保留在清單中，並在電話簿下次變更時儲存。"},
 };
 
 constexpr bool rowsInOrder()

@@ -137,9 +137,12 @@ enum class ProgramText {
     // The log viewer.
     LogFileHeldOpen,
     NoPrinter,
+    // The phone book's entry forms.
+    PhoneBookEntryListFull, // %1 entries
+    PhoneBookEntryNotWritten,
 };
 
-constexpr ProgramText kLastProgramText = ProgramText::NoPrinter;
+constexpr ProgramText kLastProgramText = ProgramText::PhoneBookEntryNotWritten;
 
 // The text in the language of the offset (0 English, 1000 Simplified, 2000 Traditional Chinese;
 // any other offset gives English).

@@ -1,5 +1,7 @@
 #include "phonebook/phone_book_forms.h"
 
+#include "core/strings.h"
+
 namespace qlnrec::phonebook {
 
 SaveOutcome addEntry(PhoneBookLists& lists, const QString& name, const QString& number)
@@ -18,17 +20,15 @@ SaveOutcome editEntry(PhoneBookLists& lists, int index, const QString& name, con
     return lists.update(index, makeEntry(name, number)) ? SaveOutcome::Saved : SaveOutcome::NotWritten;
 }
 
-QString saveProblemText(SaveOutcome outcome)
+QString saveProblemText(SaveOutcome outcome, const core::Strings& strings)
 {
     switch (outcome) {
     case SaveOutcome::Saved:
         return {};
     case SaveOutcome::ListsFull:
-        return QStringLiteral("The phone book is full (%1 entries); the entry was not added.")
-            .arg(PhoneBookLists::kMaxEntries);
+        return strings.text(core::ProgramText::PhoneBookEntryListFull).arg(PhoneBookLists::kMaxEntries);
     case SaveOutcome::NotWritten:
-        return QStringLiteral("PhoneBook.txt could not be written. The change is kept in the list and is "
-                              "saved with the next change of the phone book.");
+        return strings.text(core::ProgramText::PhoneBookEntryNotWritten);
     case SaveOutcome::NoEntry:
         return QString::fromLatin1(kSelectAnEntry);
     }

@@ -5,6 +5,10 @@
 
 #include <QString>
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::phonebook {
 
 // The refusal of Edit and Delete without a selected entry, and the title of boxes that name none.
@@ -23,7 +27,8 @@ SaveOutcome addEntry(PhoneBookLists& lists, const QString& name, const QString& 
 // frmPBEdit's OK for the entry at index.
 SaveOutcome editEntry(PhoneBookLists& lists, int index, const QString& name, const QString& number);
 
-// What the user is told when an OK did not reach the file; empty for Saved.
-QString saveProblemText(SaveOutcome outcome);
+// What the user is told when an OK did not reach the file, in the language of strings; empty for
+// Saved.
+QString saveProblemText(SaveOutcome outcome, const core::Strings& strings);
 
 } // namespace qlnrec::phonebook

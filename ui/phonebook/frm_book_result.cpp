@@ -24,10 +24,11 @@ QListWidget* hitList(QWidget* parent, const char* name, int minimumWidth)
 } // namespace
 
 frmBookResult::frmBookResult(phonebook::PhoneBookLists& lists, const QString& term,
-                             phonebook::PhoneBookSearchState& search, platform::DialogService& dialogs,
-                             platform::ModalRunner& runner, QWidget* parent, BookResultHooks hooks)
+                             phonebook::PhoneBookSearchState& search, const core::Strings& strings,
+                             platform::DialogService& dialogs, platform::ModalRunner& runner, QWidget* parent,
+                             BookResultHooks hooks)
     : QDialog(parent), result_(lists, term), search_(search), dialogs_(dialogs), runner_(runner),
-      hooks_(std::move(hooks))
+      strings_(strings), hooks_(std::move(hooks))
 {
     setObjectName(QStringLiteral("frmBookResult"));
     setWindowTitle(QStringLiteral("PhoneBook Search Result"));
@@ -75,8 +76,9 @@ frmBookResult::frmBookResult(phonebook::PhoneBookLists& lists, const QString& te
 }
 
 void frmBookResult::search(phonebook::PhoneBookLists& lists, const QString& term,
-                           phonebook::PhoneBookSearchState& search, platform::DialogService& dialogs,
-                           platform::ModalRunner& runner, QWidget* parent, const BookResultHooks& hooks)
+                           phonebook::PhoneBookSearchState& search, const core::Strings& strings,
+                           platform::DialogService& dialogs, platform::ModalRunner& runner, QWidget* parent,
+                           const BookResultHooks& hooks)
 {
     if (term.isEmpty()) {
         dialogs.messageBox(QStringLiteral("Please enter a search term"), QStringLiteral("PhoneBook Search"),
@@ -86,7 +88,7 @@ void frmBookResult::search(phonebook::PhoneBookLists& lists, const QString& term
     search.lastSearchTerm = term;
     std::optional<int> editPosition;
     {
-        frmBookResult window(lists, term, search, dialogs, runner, parent, hooks);
+        frmBookResult window(lists, term, search, strings, dialogs, runner, parent, hooks);
         editPosition = window.runModal();
     }
     // The edit form opens over the dial window once the result window is gone.
@@ -175,7 +177,7 @@ void frmBookResult::cmdDelete_Click()
     }
     const phonebook::SaveOutcome outcome = result_.remove(row);
     if (outcome != phonebook::SaveOutcome::Saved) {
-        dialogs_.messageBox(phonebook::saveProblemText(outcome), windowTitle(),
+        dialogs_.messageBox(phonebook::saveProblemText(outcome, strings_), windowTitle(),
                             platform::MessageIcon::Critical);
     }
     if (outcome != phonebook::SaveOutcome::NoEntry && hooks_.listsChanged) {

@@ -12,6 +12,10 @@
 class QListWidget;
 class QPushButton;
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::platform {
 class DialogService;
 class ModalRunner;
@@ -35,16 +39,18 @@ class frmBookResult final : public QDialog {
     Q_OBJECT
 public:
     frmBookResult(phonebook::PhoneBookLists& lists, const QString& term,
-                  phonebook::PhoneBookSearchState& search, platform::DialogService& dialogs,
-                  platform::ModalRunner& runner, QWidget* parent, BookResultHooks hooks);
+                  phonebook::PhoneBookSearchState& search, const core::Strings& strings,
+                  platform::DialogService& dialogs, platform::ModalRunner& runner, QWidget* parent,
+                  BookResultHooks hooks);
 
     // SearchPhoneBook, the dial window's "Search Name" (cmdFind, or Enter in txtFind): an empty
     // term is refused with a message; otherwise the term is remembered and the result window is
     // shown modally, even when nothing was found. An "Edit" pressed there runs hooks.editEntry
     // after the window has closed.
     static void search(phonebook::PhoneBookLists& lists, const QString& term,
-                       phonebook::PhoneBookSearchState& search, platform::DialogService& dialogs,
-                       platform::ModalRunner& runner, QWidget* parent, const BookResultHooks& hooks);
+                       phonebook::PhoneBookSearchState& search, const core::Strings& strings,
+                       platform::DialogService& dialogs, platform::ModalRunner& runner, QWidget* parent,
+                       const BookResultHooks& hooks);
 
     // Shows the window and waits; the position "Edit" asked for, if any.
     std::optional<int> runModal();
@@ -71,6 +77,7 @@ private:
     phonebook::PhoneBookSearchState& search_;
     platform::DialogService& dialogs_;
     platform::ModalRunner& runner_;
+    const core::Strings& strings_;
     BookResultHooks hooks_;
     std::optional<int> editPosition_;
 };

@@ -13,7 +13,7 @@ namespace qlnrec::ui {
 frmPBAdd::frmPBAdd(phonebook::PhoneBookLists& lists, const core::Strings& strings,
                    platform::DialogService& dialogs, platform::ModalRunner& runner, QWidget* parent,
                    const QString& number)
-    : QDialog(parent), lists_(lists), dialogs_(dialogs), runner_(runner)
+    : QDialog(parent), lists_(lists), dialogs_(dialogs), runner_(runner), strings_(strings)
 {
     setObjectName(QStringLiteral("frmPBAdd"));
     const EntryFormControls c = buildEntryForm(*this, strings, QStringLiteral("Tele:"));
@@ -39,7 +39,7 @@ void frmPBAdd::OKButton_Click()
 {
     const phonebook::SaveOutcome outcome = phonebook::addEntry(lists_, Text1->text(), Text2->text());
     if (outcome != phonebook::SaveOutcome::Saved) {
-        dialogs_.messageBox(phonebook::saveProblemText(outcome), windowTitle(),
+        dialogs_.messageBox(phonebook::saveProblemText(outcome, strings_), windowTitle(),
                             platform::MessageIcon::Critical);
     }
     if (outcome == phonebook::SaveOutcome::ListsFull) {

@@ -49,6 +49,7 @@ private:
     phonebook::PhoneBookLists& lists_;
     platform::DialogService& dialogs_;
     platform::ModalRunner& runner_;
+    const core::Strings& strings_;
 };
 
 } // namespace qlnrec::ui

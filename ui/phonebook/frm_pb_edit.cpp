@@ -13,7 +13,7 @@ namespace qlnrec::ui {
 
 frmPBEdit::frmPBEdit(phonebook::PhoneBookLists& lists, int index, const core::Strings& strings,
                      platform::DialogService& dialogs, platform::ModalRunner& runner, QWidget* parent)
-    : QDialog(parent), lists_(lists), index_(index), dialogs_(dialogs), runner_(runner)
+    : QDialog(parent), lists_(lists), index_(index), dialogs_(dialogs), runner_(runner), strings_(strings)
 {
     setObjectName(QStringLiteral("frmPBEdit"));
     const EntryFormControls c = buildEntryForm(*this, strings, QStringLiteral("Phone:"));
@@ -38,7 +38,7 @@ void frmPBEdit::OKButton_Click()
 {
     const phonebook::SaveOutcome outcome = phonebook::editEntry(lists_, index_, Text1->text(), Text2->text());
     if (outcome != phonebook::SaveOutcome::Saved) {
-        dialogs_.messageBox(phonebook::saveProblemText(outcome), windowTitle(),
+        dialogs_.messageBox(phonebook::saveProblemText(outcome, strings_), windowTitle(),
                             platform::MessageIcon::Critical);
     }
     if (outcome == phonebook::SaveOutcome::NoEntry) {

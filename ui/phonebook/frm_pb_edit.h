@@ -55,6 +55,7 @@ private:
     int index_;
     platform::DialogService& dialogs_;
     platform::ModalRunner& runner_;
+    const core::Strings& strings_;
 };
 
 } // namespace qlnrec::ui

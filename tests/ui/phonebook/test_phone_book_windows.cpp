@@ -53,7 +53,7 @@ public:
     }
     void searchName(const QString& term)
     {
-        ui::frmBookResult::search(lists, term, search, dialogs, runner, nullptr, hooks);
+        ui::frmBookResult::search(lists, term, search, strings, dialogs, runner, nullptr, hooks);
     }
     // PhoneBook.txt as a fresh load reads it.
     std::vector<PhoneBookEntry> stored() const
@@ -254,8 +254,8 @@ void shoot(int languageOffset, const QString& suffix, const char* name, const ch
     save(add, "frmpbadd");
     ui::frmPBEdit edit(w.lists, 0, w.strings, w.dialogs, w.runner, nullptr);
     save(edit, "frmpbedit");
-    ui::frmBookResult result(w.lists, QString::fromUtf8(name).left(2), w.search, w.dialogs, w.runner, nullptr,
-                             w.hooks);
+    ui::frmBookResult result(w.lists, QString::fromUtf8(name).left(2), w.search, w.strings, w.dialogs,
+                             w.runner, nullptr, w.hooks);
     result.lstName->setCurrentRow(0);
     save(result, "frmbookresult");
 }
