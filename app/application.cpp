@@ -194,8 +194,9 @@ int runApplication(int argc, char** argv)
     const QString demoFolder = demo ? demo->folder() : QString();
     const QString programFolder =
         core::ProgramFolders::resolveProgramFolder(demoFolder.isEmpty() ? options.home : demoFolder);
-    if (!core::ProgramFolders::ensureWritableFolder(programFolder, &error)) {
-        dialogs->messageBox(startStrings(options, store).text(core::ProgramText::CannotKeepFiles).arg(error),
+    const core::Strings strings = startStrings(options, store);
+    if (!core::ProgramFolders::ensureWritableFolder(programFolder, strings, &error)) {
+        dialogs->messageBox(strings.text(core::ProgramText::CannotKeepFiles).arg(error),
                             QStringLiteral("Quillon"), platform::MessageIcon::Critical);
         return 1;
     }

@@ -1,6 +1,7 @@
 #include "app/demo_scenario.h"
 
 #include "core/program_folders.h"
+#include "core/strings.h"
 #include "platform/core/settings_store.h"
 
 #include <QDir>
@@ -38,7 +39,8 @@ std::unique_ptr<DemoProfile> DemoProfile::create(const QString& home, QString* e
 {
     if (!home.isEmpty()) {
         const QString folder = core::ProgramFolders::resolveProgramFolder(home);
-        if (!core::ProgramFolders::ensureWritableFolder(folder, error)) {
+        // Said on the terminal, in English.
+        if (!core::ProgramFolders::ensureWritableFolder(folder, core::Strings(), error)) {
             return nullptr;
         }
         auto profile = std::unique_ptr<DemoProfile>(new DemoProfile(folder));

@@ -88,6 +88,7 @@ Program::Program(const ProgramPlatform& platform)
         config_.setShellService(&platform.shell, platform.programPath);
     }
     statusLog_.setShellService(&platform.shell);
+    statusLog_.setStrings(&strings_);
     state_.programFolder = platform.programFolder;
     platform::registerBuiltInAcmDrivers(acmRegistry_);
     lifecycle_.endProgram = platform.endProgram;
@@ -368,7 +369,7 @@ void Program::loadRecordingLists()
     delete recordingListsBinder_.data();
     delete playerBinder_.data();
     listPlayer_.reset();
-    recordingLists_.emplace(config_, platform_.dialogs, state_.recordingsFolder);
+    recordingLists_.emplace(config_, platform_.dialogs, strings_, state_.recordingsFolder);
     listPlayer_.emplace(platform_.events, *recordingLists_, player_);
     recordingLists_->mailTo = [this](const QString& name) {
         tools::mailRecording(state_.recordingsFolder, name, platform_.shell, platform_.dialogs, strings_);

@@ -95,7 +95,7 @@ void BM_BackupOneGigabyte(benchmark::State& state)
     core::ConfigStore config(store, dir.path());
     platform::ScriptedDialogService dialogs; // answers OK
     core::Strings strings;
-    records::RecordingLists lists(config, dialogs, recordings);
+    records::RecordingLists lists(config, dialogs, strings, recordings);
     tools::BackupModel model(config, strings, dialogs, lists, {});
     // As the window leaves it: stored when the box lost the focus (a settings write, not timed).
     model.storeDeleteSourceFiles(false);

@@ -1,5 +1,7 @@
 #include "core/program_folders.h"
 
+#include "core/strings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -50,20 +52,20 @@ QString ProgramFolders::resolveProgramFolder(const QString& homeOverride)
     return cleanAbsolute(data + QStringLiteral("/qlnrec"));
 }
 
-bool ProgramFolders::ensureWritableFolder(const QString& path, QString* error)
+bool ProgramFolders::ensureWritableFolder(const QString& path, const Strings& strings, QString* error)
 {
     QFileInfo info(path);
     if (info.exists() && !info.isDir()) {
-        *error = QStringLiteral("%1 exists and is not a folder").arg(path);
+        *error = strings.text(ProgramText::FolderIsAFile).arg(path);
         return false;
     }
     if (!info.exists() && !makePrivatePath(path)) {
-        *error = QStringLiteral("%1 cannot be created").arg(path);
+        *error = strings.text(ProgramText::FolderCannotMake).arg(path);
         return false;
     }
     QTemporaryFile probe(path + QStringLiteral("/.write-test-XXXXXX"));
     if (!probe.open()) {
-        *error = QStringLiteral("%1 is not writable (%2)").arg(path, probe.errorString());
+        *error = strings.text(ProgramText::FolderNotWritable).arg(path, probe.errorString());
         return false;
     }
     return true;

@@ -6,6 +6,8 @@
 
 namespace qlnrec::core {
 
+class Strings;
+
 class ProgramFolders {
 public:
     // The program folder: homeOverride (the --home option) when given, else $QLNREC_HOME, else
@@ -13,8 +15,9 @@ public:
     static QString resolveProgramFolder(const QString& homeOverride = {});
 
     // Creates the folder (and its parents) when missing and checks that files can be written
-    // in it. False with a reason in *error otherwise.
-    static bool ensureWritableFolder(const QString& path, QString* error);
+    // in it. False with a reason in *error otherwise, worded in the language of strings (the
+    // reason ends up in a message box).
+    static bool ensureWritableFolder(const QString& path, const Strings& strings, QString* error);
 
     // The recordings folder: the "SaveFile" setting, or the program folder when that is empty;
     // always ending in "/".

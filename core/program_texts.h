@@ -140,9 +140,26 @@ enum class ProgramText {
     // The phone book's entry forms.
     PhoneBookEntryListFull, // %1 entries
     PhoneBookEntryNotWritten,
+    // The program folder.
+    FolderIsAFile,     // %1 folder
+    FolderCannotMake,  // %1 folder
+    FolderNotWritable, // %1 folder, %2 reason
+    // The day log and the recordings list's rename.
+    DayLogNotWritten, // %1 file, %2 reason
+    RenameBadName,
+    RenameNameTaken,
+    RenameAccessError,
+    // Reasons in the backup summary.
+    CopyReadBackDiffers,
+    CopyChangedMeanwhile,
+    CopySourceNotRemoved, // %1 reason
+    BackupSourceGone,
+    BackupStillWritten,
+    BackupNameInTarget,
+    BackupTargetRefused, // %1 file, %2 target folder, %3 reason
 };
 
-constexpr ProgramText kLastProgramText = ProgramText::PhoneBookEntryNotWritten;
+constexpr ProgramText kLastProgramText = ProgramText::BackupTargetRefused;
 
 // The text in the language of the offset (0 English, 1000 Simplified, 2000 Traditional Chinese;
 // any other offset gives English).

@@ -1,6 +1,7 @@
 #include "records/recordings_lists.h"
 
 #include "core/config_store.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/settings_store.h"
 
@@ -13,6 +14,8 @@ namespace {
 const QString kRenamePrompt = QStringLiteral("Please Input New File Name");
 const QString kRenameTitle = QStringLiteral("Rename File");
 const QString kErrorTitle = QStringLiteral("Quillon Recorder");
+// "File not found", the table's own wording of it.
+constexpr int kFileNotFoundId = 1002;
 
 // Keeps a stored selection pointing at the same entry after row `removed` went away.
 void afterRemoval(int& selected, int removed)
@@ -27,8 +30,8 @@ void afterRemoval(int& selected, int removed)
 } // namespace
 
 RecordingLists::RecordingLists(core::ConfigStore& config, platform::DialogService& dialogs,
-                               QString recordingsFolder)
-    : config_(config), dialogs_(dialogs), folder_(std::move(recordingsFolder))
+                               const core::Strings& strings, QString recordingsFolder)
+    : config_(config), dialogs_(dialogs), strings_(strings), folder_(std::move(recordingsFolder))
 {
 }
 
@@ -278,21 +281,21 @@ void RecordingLists::renameRecent()
         newName.contains(QLatin1Char('/')) || newName.contains(QChar(u'\0')) ||
         std::any_of(newName.begin(), newName.end(), [](QChar c) { return c.unicode() < 32; });
     if (badName) {
-        fail(QStringLiteral("Bad file name or number"));
+        fail(strings_.text(core::ProgramText::RenameBadName));
         return;
     }
     const QString from = folder_ + oldName;
     const QString to = folder_ + newName;
     if (!QFileInfo::exists(from)) {
-        fail(QStringLiteral("File not found"));
+        fail(strings_.loadText(kFileNotFoundId));
         return;
     }
     if (newName != oldName && QFileInfo::exists(to)) {
-        fail(QStringLiteral("File already exists"));
+        fail(strings_.text(core::ProgramText::RenameNameTaken));
         return;
     }
     if (newName != oldName && !QFile::rename(from, to)) {
-        fail(QStringLiteral("Path/File access error"));
+        fail(strings_.text(core::ProgramText::RenameAccessError));
         return;
     }
     recent_[recentSelected_] = newName;

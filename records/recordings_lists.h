@@ -14,6 +14,7 @@
 
 namespace qlnrec::core {
 class ConfigStore;
+class Strings;
 } // namespace qlnrec::core
 
 namespace qlnrec::platform {
@@ -27,7 +28,8 @@ public:
     static constexpr int kCapacity = core::kListSlotCount;
 
     // recordingsFolder ends in "/".
-    RecordingLists(core::ConfigStore& config, platform::DialogService& dialogs, QString recordingsFolder);
+    RecordingLists(core::ConfigStore& config, platform::DialogService& dialogs, const core::Strings& strings,
+                   QString recordingsFolder);
 
     // The store key of slot i: the index with one leading blank (" 0" .. " 49").
     static QString slotKey(int index);
@@ -81,6 +83,7 @@ private:
 
     core::ConfigStore& config_;
     platform::DialogService& dialogs_;
+    const core::Strings& strings_;
     QString folder_;
     QStringList recent_;
     QStringList unread_;

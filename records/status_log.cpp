@@ -1,6 +1,7 @@
 #include "records/status_log.h"
 
 #include "core/program_folders.h"
+#include "core/strings.h"
 #include "platform/core/shell_service.h"
 #include "platform/core/text_helpers.h"
 #include "records/log_text_decoder.h"
@@ -120,10 +121,9 @@ QString StatusLog::addStampedLine(const QString& text)
         if (!written && !writeFailureReported_) {
             // Said once, in the list only, until the file takes lines again: the list goes on.
             writeFailureReported_ = true;
-            appendToList(
-                {stamped(QStringLiteral("The day log %1 cannot be written (%2); new lines are kept in "
-                                        "the status list only")
-                             .arg(currentPath_, file_->errorString()))});
+            const QString said = strings_ ? strings_->text(core::ProgramText::DayLogNotWritten)
+                                          : core::programText(core::ProgramText::DayLogNotWritten, 0);
+            appendToList({stamped(said.arg(currentPath_, file_->errorString()))});
         } else if (written) {
             writeFailureReported_ = false;
         }

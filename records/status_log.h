@@ -13,6 +13,10 @@
 
 class QFile;
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::platform {
 class ShellService;
 }
@@ -34,6 +38,8 @@ public:
 
     // The shell that prints (not owned). Without one, printing reports that nothing was printed.
     void setShellService(platform::ShellService* shell) { shell_ = shell; }
+    // The program's strings (not owned), for the lines the log says itself; English without.
+    void setStrings(const core::Strings* strings) { strings_ = strings; }
 
     // Creates "LogFiles" when missing, reads an existing day file's lines into the list and keeps
     // the day file open for appending; enables the rollover timer.
@@ -98,6 +104,7 @@ private:
     std::unique_ptr<platform::Timer> timLog_;
     QByteArray legacyEncoding_ = QByteArrayLiteral("windows-1252");
     platform::ShellService* shell_ = nullptr;
+    const core::Strings* strings_ = nullptr;
     bool writeFailureReported_ = false;
 };
 

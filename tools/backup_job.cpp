@@ -85,6 +85,7 @@ void BackupJob::run(const BackupRequest& request)
     }
     auto lastPost = std::chrono::steady_clock::now();
     post(state);
+    const auto text = [&request](core::ProgramText id) { return request.strings.text(id); };
 
     for (const BackupItem& item : request.items) {
         if (cancel_.load()) {
@@ -97,12 +98,16 @@ void BackupJob::run(const BackupRequest& request)
         struct stat info {};
         VerifiedCopyResult result;
         if (::stat(QFile::encodeName(sourcePath).constData(), &info) != 0) {
-            summary.skipped << line(item.name, QStringLiteral("no longer in the recordings folder"));
+            summary.skipped << line(item.name, text(core::ProgramText::BackupSourceGone));
         } else if (recentlyChanged(info)) {
-            summary.skipped << line(item.name, QStringLiteral("still being written"));
+            summary.skipped << line(item.name, text(core::ProgramText::BackupStillWritten));
         } else {
-            const VerifiedCopyRequest copy{sourcePath, request.targetFolder, item.name, item.replace,
-                                           request.mode == BackupMode::Move};
+            const VerifiedCopyRequest copy{sourcePath,
+                                           request.targetFolder,
+                                           item.name,
+                                           item.replace,
+                                           request.mode == BackupMode::Move,
+                                           request.strings};
             result = copyVerified(copy, cancel_, [&](std::int64_t bytes) {
                 state.bytesDone += bytes;
                 const auto now = std::chrono::steady_clock::now();
@@ -117,17 +122,17 @@ void BackupJob::run(const BackupRequest& request)
                 summary.done << item.name;
                 break;
             case Kind::Changed:
-                summary.skipped << line(item.name, QStringLiteral("still being written"));
+                summary.skipped << line(item.name, text(core::ProgramText::BackupStillWritten));
                 break;
             case Kind::Exists:
-                summary.skipped << line(item.name, QStringLiteral("a file of this name is in the target"));
+                summary.skipped << line(item.name, text(core::ProgramText::BackupNameInTarget));
                 break;
             case Kind::SourceFailed:
                 summary.failed << line(item.name, result.reason);
                 break;
             case Kind::TargetFailed:
                 summary.failed << line(item.name, result.reason);
-                summary.stoppedBy = QStringLiteral("%1 could not be written to %2: %3")
+                summary.stoppedBy = text(core::ProgramText::BackupTargetRefused)
                                         .arg(item.name, request.targetFolder, result.reason);
                 break;
             case Kind::Cancelled:

@@ -7,6 +7,8 @@
 // A target that fails (full, unplugged, read-only, a copy that reads back wrong) stops the job:
 // every recording is then still in the recordings folder or verified in the target. A recording
 // that cannot be read, or that changed while it was copied, fails alone and the job goes on.
+#include "core/strings.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -31,6 +33,7 @@ struct BackupRequest {
     QString targetFolder; // without trailing "/"
     BackupMode mode = BackupMode::Copy;
     std::vector<BackupItem> items;
+    core::Strings strings; // a copy: the worker thread words the reasons with it
 };
 
 struct BackupProgress {

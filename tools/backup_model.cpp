@@ -128,7 +128,7 @@ bool BackupModel::start(const QString& targetFolder, bool move)
     }
     BackupRequest request{recordingsFolder_, target.absoluteFilePath(),
                           move ? BackupMode::Move : BackupMode::Copy,
-                          findRecordings(recordingsFolder_, leaveOut_)};
+                          findRecordings(recordingsFolder_, leaveOut_), strings_};
     if (!askAboutExisting(request.items, request.targetFolder)) {
         return false;
     }

@@ -234,7 +234,7 @@ VerifiedCopyResult copyVerified(const VerifiedCopyRequest& request, const std::a
     case Comparison::Same:
         break;
     case Comparison::Differs:
-        return {Kind::TargetFailed, QStringLiteral("the copy read back from the target differs")};
+        return {Kind::TargetFailed, request.strings.text(core::ProgramText::CopyReadBackDiffers)};
     case Comparison::SourceError:
         return failure(Kind::SourceFailed);
     case Comparison::TargetError:
@@ -242,7 +242,7 @@ VerifiedCopyResult copyVerified(const VerifiedCopyRequest& request, const std::a
     }
     struct stat after {};
     if (::stat(source.constData(), &after) != 0 || !sameFile(before, after)) {
-        return {Kind::Changed, QStringLiteral("it changed while it was copied")};
+        return {Kind::Changed, request.strings.text(core::ProgramText::CopyChangedMeanwhile)};
     }
     if (!out.close()) {
         return failure(Kind::TargetFailed);
@@ -260,8 +260,7 @@ VerifiedCopyResult copyVerified(const VerifiedCopyRequest& request, const std::a
     }
     if (request.removeSource && ::unlink(source.constData()) != 0) {
         return {Kind::SourceFailed,
-                QStringLiteral("copied, but it could not be removed from the recordings folder: %1")
-                    .arg(reasonOf(errno))};
+                request.strings.text(core::ProgramText::CopySourceNotRemoved).arg(reasonOf(errno))};
     }
     return {};
 }

@@ -3,6 +3,8 @@
 // name in the target folder, are flushed to the disk, read back and compared byte for byte with
 // the source, and only then get the file's name. Nothing in the target is replaced unless asked,
 // and a copy that fails leaves no partial file behind. Runs on any thread (plain system calls).
+#include "core/strings.h"
+
 #include <QString>
 
 #include <atomic>
@@ -32,6 +34,7 @@ struct VerifiedCopyRequest {
     QString name;         // the file name in the target
     bool replace = false; // an existing file of that name may be replaced
     bool removeSource = false;
+    core::Strings strings; // the language of the reasons the program words itself
 };
 
 // Copies as above. progress(bytes) is called after every chunk written with the chunk's size;

@@ -1,5 +1,6 @@
 // Where the program keeps its files, and the private temporary folder.
 #include "core/program_folders.h"
+#include "core/strings.h"
 #include "tests/support/temp_home.h"
 
 #include <QDir>
@@ -68,13 +69,20 @@ TEST(ProgramFolder, CreatedWhenMissingAndRefusedWhenAFileIsInTheWay)
 {
     TempHome home;
     QString error;
-    EXPECT_TRUE(core::ProgramFolders::ensureWritableFolder(home.path(QStringLiteral("a/b/c")), &error));
+    EXPECT_TRUE(core::ProgramFolders::ensureWritableFolder(home.path(QStringLiteral("a/b/c")),
+                                                           core::Strings(), &error));
     EXPECT_TRUE(QFileInfo(home.path(QStringLiteral("a/b/c"))).isDir());
     EXPECT_TRUE(QDir(home.path(QStringLiteral("a/b/c"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
 
     writeFile(home.path(QStringLiteral("plainfile")), "x");
-    EXPECT_FALSE(core::ProgramFolders::ensureWritableFolder(home.path(QStringLiteral("plainfile")), &error));
+    EXPECT_FALSE(core::ProgramFolders::ensureWritableFolder(home.path(QStringLiteral("plainfile")),
+                                                            core::Strings(), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("not a folder")));
+    // The reason goes into the start-up box, which speaks the user's language.
+    const core::Strings chinese(core::Strings::kSimplifiedChinese);
+    EXPECT_FALSE(
+        core::ProgramFolders::ensureWritableFolder(home.path(QStringLiteral("plainfile")), chinese, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("不是文件夹"))) << qPrintable(error);
 }
 
 TEST(ProgramFolder, FoldersMadeArePrivateAndFoldersThatExistKeepTheirRights)
@@ -84,7 +92,8 @@ TEST(ProgramFolder, FoldersMadeArePrivateAndFoldersThatExistKeepTheirRights)
     ASSERT_TRUE(QDir().mkpath(shared));
     ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0755), 0);
     QString error;
-    EXPECT_TRUE(ProgramFolders::ensureWritableFolder(shared + QStringLiteral("/a/b"), &error));
+    EXPECT_TRUE(
+        ProgramFolders::ensureWritableFolder(shared + QStringLiteral("/a/b"), core::Strings(), &error));
     EXPECT_EQ(modeOf(shared), 0755u);
     EXPECT_EQ(modeOf(shared + QStringLiteral("/a")), 0700u);
     EXPECT_EQ(modeOf(shared + QStringLiteral("/a/b")), 0700u);

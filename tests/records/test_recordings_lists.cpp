@@ -1,11 +1,12 @@
 // The two recordings lists: capacity, stored keys, loading with gaps, selection, the user's
 // operations (delete, rename, play, mark as read) and the widgets that show them.
 #include "core/config_store.h"
+#include "core/strings.h"
 #include "platform/core/dialog_service.h"
 #include "platform/core/settings_store.h"
 #include "records/recordings_lists.h"
-#include "ui/records/recordings_lists_binder.h"
 #include "tests/support/temp_home.h"
+#include "ui/records/recordings_lists_binder.h"
 
 #include <QAction>
 #include <QDir>
@@ -29,6 +30,7 @@ protected:
     platform::SettingsStore store{QStringLiteral("qlnrec"), home.configFile()};
     core::ConfigStore config{store, home.programFolder()};
     platform::ScriptedDialogService dialogs;
+    core::Strings strings;
     QString folder = home.path(QStringLiteral("rec/"));
     std::unique_ptr<RecordingLists> lists;
     int plays = 0;
@@ -38,7 +40,7 @@ protected:
     {
         QDir().mkpath(folder);
         QDir().mkpath(home.programFolder());
-        lists = std::make_unique<RecordingLists>(config, dialogs, folder);
+        lists = std::make_unique<RecordingLists>(config, dialogs, strings, folder);
         lists->pressPlay = [this] { ++plays; };
         lists->showSelection = [this](const QString& name) { shown << name; };
     }

@@ -93,7 +93,7 @@ public:
     platform::ScriptedDialogService dialogs;
     core::Strings strings;
     QString recordings;
-    records::RecordingLists lists{config, dialogs, recordings};
+    records::RecordingLists lists{config, dialogs, strings, recordings};
     tools::BackupModel model{config, strings, dialogs, lists, {QStringLiteral("Greeting.wav")}};
     QMap<QString, QByteArray> originals;
 };
