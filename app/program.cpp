@@ -148,6 +148,7 @@ audio::Recorder::Hooks Program::recorderHooks()
 {
     audio::Recorder::Hooks hooks;
     hooks.addStatusLine = [this](const QString& text) { statusLog_.addStatusLine(text); };
+    hooks.strings = &strings_;
     hooks.finishedRecording = [this](const QString& name) {
         if (recordingLists_) {
             recordingLists_->AddFinishedRecording(name);

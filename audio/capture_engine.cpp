@@ -1,6 +1,7 @@
 #include "audio/capture_engine.h"
 
 #include "audio/recording_name.h"
+#include "core/strings.h"
 #include "platform/core/text_helpers.h"
 
 #include <QFile>
@@ -83,6 +84,11 @@ void CaptureEngine::status(const QString& text)
     if (links_.addStatusLine) {
         links_.addStatusLine(text);
     }
+}
+
+QString CaptureEngine::text(core::ProgramText id) const
+{
+    return links_.strings ? links_.strings->text(id) : core::programText(id, core::Strings::kEnglish);
 }
 
 void CaptureEngine::StartRecording(int line)
@@ -361,10 +367,7 @@ void CaptureEngine::FinishRecording(int line)
                 // sidecar stay, and the next start writes the recording.
                 QFile::remove(path);
                 return withEngine([wanted, error](CaptureEngine& engine) {
-                    engine.status(
-                        QStringLiteral("Recording %1 cannot be written (%2); it is kept and finished at "
-                                       "the next start")
-                            .arg(wanted, error));
+                    engine.status(engine.text(core::ProgramText::RecordingNotWritten).arg(wanted, error));
                 });
             }
             writer.deleteTempFile(line);
@@ -445,14 +448,13 @@ std::vector<RecoveredRecording> CaptureEngine::RecoverUnfinished()
         QString error;
         if (writeWaveFromTemp(u.dataPath, path, u.format, &error) != WriteOutcome::Written) {
             QFile::remove(path);
-            status(QStringLiteral("Unfinished recording %1 cannot be written (%2); it is kept")
-                       .arg(u.name, error));
+            status(text(core::ProgramText::UnfinishedNotWritten).arg(u.name, error));
             continue;
         }
         QFile::remove(u.dataPath);
         QFile::remove(u.sidecarPath);
         const double seconds = storedSeconds(u.format, bytes);
-        status(QStringLiteral("Recovered unfinished recording %1 (%2 s)").arg(name).arg(seconds, 0, 'f', 1));
+        status(text(core::ProgramText::UnfinishedRecovered).arg(name).arg(seconds, 0, 'f', 1));
         if (links_.finishedRecording) {
             links_.finishedRecording(name);
         }
@@ -469,9 +471,7 @@ void CaptureEngine::stored(int line, bool ok)
     }
     // Once per capture: the call goes on, and what was stored so far stays a valid recording.
     c.storeFailed = true;
-    status(QStringLiteral("Line%1 recording cannot be stored (disk full or not writable); "
-                          "the part recorded so far is kept")
-               .arg(line));
+    status(text(core::ProgramText::RecordingNotStored).arg(line));
 }
 
 void CaptureEngine::storeBlock(int line, const char* data, std::uint32_t bytes, bool compress, bool keep)

@@ -15,6 +15,7 @@
 #include "audio/truespeech_conversion.h"
 #include "audio/wave_layouts.h"
 #include "core/detector_settings.h"
+#include "core/program_texts.h"
 #include "platform/core/event_service.h"
 #include "platform/core/work_lanes.h"
 #include "platform/wave/wave_service.h"
@@ -63,6 +64,8 @@ struct RecorderLinks {
     std::function<void(const QString& text)> addStatusLine;
     // A finished recording file (name without folder) for the recordings lists.
     std::function<void(const QString& name)> finishedRecording;
+    // The program's strings (not owned) for the status lines the engine words; English without.
+    const core::Strings* strings = nullptr;
 };
 
 // The audio fields of one line, beside its LineSlot.
@@ -165,6 +168,7 @@ public:
 private:
     telephony::LineSlot& slot(int line) { return lines_[line]; }
     void status(const QString& text);
+    QString text(core::ProgramText id) const;
     void stopAndDrop(int line);
     void stored(int line, bool ok);
     // Hands a block to the line's lane: converted (when compress) and appended to the temporary

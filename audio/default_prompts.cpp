@@ -1,5 +1,7 @@
 #include "audio/default_prompts.h"
 
+#include "core/program_texts.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -68,7 +70,8 @@ DefaultPromptsResult installDefaultPrompts(const QString& programFolder, int lan
         }
         QString error;
         if (wanted.isEmpty()) {
-            result.failed.append(QStringLiteral("%1: not in the program").arg(name));
+            result.failed.append(
+                core::programText(core::ProgramText::DefaultPromptMissing, languageOffset).arg(name));
         } else if (writeFile(path, wanted, &error)) {
             result.written.append(name);
         } else {

@@ -2,6 +2,7 @@
 
 #include "audio/recording_name.h"
 #include "audio/recording_writer.h"
+#include "core/strings.h"
 #include "platform/riff/wave_file.h"
 #include "platform/wave/pcm_converter.h"
 
@@ -17,8 +18,6 @@ namespace qlnrec::audio {
 using namespace platform;
 
 namespace {
-const QString kTooShort = QStringLiteral("The recording was too short; the previous file is kept.");
-
 // Where a take waits before it replaces the target: beside it, on the same disk.
 QString asidePath(const QString& target)
 {
@@ -27,17 +26,16 @@ QString asidePath(const QString& target)
 
 // The take at aside becomes target when it holds more than a blip of sound; otherwise it goes and
 // the previous target stays. Empty on success, else a message for the user.
-QString replaceWithTake(const QString& aside, const QString& target)
+QString replaceWithTake(const QString& aside, const QString& target, const core::Strings& strings)
 {
     if (QFileInfo(aside).size() < kShortRecordingBytes) {
         QFile::remove(aside);
-        return kTooShort;
+        return strings.text(core::ProgramText::PromptTooShort);
     }
     // rename() replaces the target in one step: there is never a moment without a prompt file.
     if (std::rename(QFile::encodeName(aside).constData(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(aside);
-        return QStringLiteral("The recording could not be saved as %1; the previous file is kept.")
-            .arg(target);
+        return strings.text(core::ProgramText::PromptNotSavedAs).arg(target);
     }
     return {};
 }
@@ -56,14 +54,15 @@ const SoundRecorder kSoundRecorders[] = {
     {"audacity", true}, {"gnome-sound-recorder", false}, {"kwave", true}, {"sound-recorder", false}};
 } // namespace
 
-QString importPromptFile(const QString& source, const QString& target, const WAVEFORMATEX& format)
+QString importPromptFile(const QString& source, const QString& target, const WAVEFORMATEX& format,
+                         const core::Strings& strings)
 {
     const WaveFileData wave = readWaveFile(source);
     if (!wave.ok()) {
-        return QStringLiteral("%1 could not be read: %2").arg(source, wave.errorText);
+        return strings.text(core::ProgramText::PromptCannotRead).arg(source, wave.errorText);
     }
     if (wave.format.wFormatTag != WAVE_FORMAT_PCM || !PcmConverter::supported(wave.format)) {
-        return QStringLiteral("%1 is not a PCM wave file (8 or 16 bits, mono or stereo).").arg(source);
+        return strings.text(core::ProgramText::PromptNotPcm).arg(source);
     }
     const std::vector<std::uint8_t> samples =
         convertPcm(wave.format, reinterpret_cast<const std::uint8_t*>(wave.data.constData()),
@@ -76,7 +75,7 @@ QString importPromptFile(const QString& source, const QString& target, const WAV
         file.write(reinterpret_cast<const char*>(samples.data()), static_cast<qint64>(samples.size())) !=
             static_cast<qint64>(samples.size()) ||
         !file.commit()) {
-        return QStringLiteral("%1 could not be written: %2").arg(target, file.errorString());
+        return strings.text(core::ProgramText::PromptCannotWrite).arg(target, file.errorString());
     }
     return {};
 }
@@ -115,6 +114,12 @@ void PromptRecorderBase::setNotice(const QString& text)
     }
 }
 
+void PromptRecorderBase::sayTakeReplaced(const QString& aside)
+{
+    const QString problem = replaceWithTake(aside, targetPath_, s_.strings);
+    setNotice(problem.isEmpty() ? s_.strings.text(core::ProgramText::PromptSaved).arg(targetPath_) : problem);
+}
+
 void PromptRecorderBase::closePlayback()
 {
     s_.mci.mciSendString(QStringLiteral("close ") + targetPath_);
@@ -141,8 +146,9 @@ void PromptRecorderBase::useFile(const QString& source)
     }
     // The file may be open for play-back.
     closePlayback();
-    const QString error = importPromptFile(source, targetPath_, format_);
-    setNotice(error.isEmpty() ? QStringLiteral("%1 now holds %2.").arg(targetPath_, source) : error);
+    const QString error = importPromptFile(source, targetPath_, format_, s_.strings);
+    setNotice(error.isEmpty() ? s_.strings.text(core::ProgramText::PromptNowHolds).arg(targetPath_, source)
+                              : error);
     setButtons(true, true);
 }
 
@@ -158,12 +164,12 @@ void PromptRecorderBase::openSoundRecorder()
             arguments.append(targetPath_);
         }
         if (s_.shell.startProgram(program, arguments)) {
-            setNotice(QStringLiteral("%1 was started; save the sound as %2.")
+            setNotice(s_.strings.text(core::ProgramText::PromptRecorderStarted)
                           .arg(QLatin1String(r.program), targetPath_));
             return;
         }
     }
-    setNotice(QStringLiteral("No sound recorder was found on this computer (looked for %1).")
+    setNotice(s_.strings.text(core::ProgramText::PromptNoRecorder)
                   .arg(soundRecorderPrograms().join(QStringLiteral(", "))));
 }
 
@@ -188,15 +194,14 @@ void LineGreetingRecorder::record()
     // The slot is shared with a call on that line: its recording must not be cut off.
     if (slot.hCall != 0 || slot.recordState != telephony::kRecordIdle ||
         engine_.line(kGreetingLine).deviceOpen || timer1_.isEnabled()) {
-        setNotice(QStringLiteral("Line3 is busy. Please record when its call has ended."));
+        setNotice(s_.strings.text(core::ProgramText::PromptLineBusy));
         return;
     }
     setButtons(false, false);
     engine_.line(kGreetingLine).captureClosed = 0;
     engine_.OpenCapture(-1, kGreetingName, kGreetingLine);
     if (!engine_.line(kGreetingLine).deviceOpen) {
-        setNotice(
-            QStringLiteral("The sound input could not be opened (error %1).").arg(engine_.lastWaveResult()));
+        setNotice(s_.strings.text(core::ProgramText::PromptInputNotOpened).arg(engine_.lastWaveResult()));
         setButtons(true, true);
         return;
     }
@@ -228,7 +233,7 @@ void LineGreetingRecorder::Timer1_Timer()
     // blocks are that call's now, and must neither become the greeting nor be deleted.
     if (engine_.line(kGreetingLine).deviceOpen ||
         lines_[kGreetingLine].recordState != telephony::kRecordIdle) {
-        setNotice(QStringLiteral("Line3 took a call before the take was saved; the previous file is kept."));
+        setNotice(s_.strings.text(core::ProgramText::PromptLineTookCall));
         setButtons(true, true);
         return;
     }
@@ -242,12 +247,10 @@ void LineGreetingRecorder::Timer1_Timer()
     engine_.writer().deleteTempFile(kGreetingLine);
     if (outcome == WriteOutcome::Failed) {
         QFile::remove(aside);
-        setNotice(
-            QStringLiteral("The recording could not be written (%1); the previous file is kept.").arg(error));
+        setNotice(s_.strings.text(core::ProgramText::PromptTakeNotWritten).arg(error));
         return;
     }
-    const QString problem = replaceWithTake(aside, targetPath_);
-    setNotice(problem.isEmpty() ? QStringLiteral("Saved %1.").arg(targetPath_) : problem);
+    sayTakeReplaced(aside);
 }
 
 void LineGreetingRecorder::close()
@@ -298,8 +301,7 @@ void SoundCardPromptRecorder::stop()
         const QString aside = asidePath(targetPath_);
         s_.mci.mciSendString(QStringLiteral("save wave ") + aside);
         s_.mci.mciSendString(QStringLiteral("close wave"));
-        const QString problem = replaceWithTake(aside, targetPath_);
-        setNotice(problem.isEmpty() ? QStringLiteral("Saved %1.").arg(targetPath_) : problem);
+        sayTakeReplaced(aside);
     } else {
         closePlayback();
     }

@@ -28,7 +28,8 @@ inline constexpr int kGreetingLine = 3;
 // Writes target as a PCM WAVE file in `format` from source, any PCM WAVE file (8 or 16 bits, mono
 // or stereo, any rate). The previous target stays when anything fails. Empty on success, else
 // a message for the user.
-QString importPromptFile(const QString& source, const QString& target, const platform::WAVEFORMATEX& format);
+QString importPromptFile(const QString& source, const QString& target, const platform::WAVEFORMATEX& format,
+                         const core::Strings& strings);
 
 // Desktop sound recorders looked for on PATH, in order.
 QStringList soundRecorderPrograms();
@@ -73,6 +74,8 @@ public:
 protected:
     void setButtons(bool record, bool play);
     void setNotice(const QString& text);
+    // The take at aside replaces the prompt file (or not) and the notice says which.
+    void sayTakeReplaced(const QString& aside);
     void closePlayback();
 
     Services s_;

@@ -11,7 +11,8 @@ void Recorder::startRecording(int line)
 
 Recorder::Recorder(const Services& services, telephony::LineSystem& lines, RecorderSettings settings,
                    Hooks hooks, QStringList sigscanCandidates)
-    : conversion_(services.acm, services.dialogs), sigscan_(hooks.addStatusLine, std::move(sigscanCandidates))
+    : conversion_(services.acm, services.dialogs),
+      sigscan_(hooks.addStatusLine, std::move(sigscanCandidates), hooks.strings)
 {
     RecorderLinks links;
     links.getWaveInDevice = [&lines](int line) {
@@ -24,6 +25,7 @@ Recorder::Recorder(const Services& services, telephony::LineSystem& lines, Recor
     links.legalChecked = std::move(hooks.legalChecked);
     links.addStatusLine = std::move(hooks.addStatusLine);
     links.finishedRecording = std::move(hooks.finishedRecording);
+    links.strings = hooks.strings;
     engine_ = std::make_unique<CaptureEngine>(services.events, services.wave, lines.state(), conversion_,
                                               sigscan_, std::move(settings), std::move(links));
 }

@@ -28,6 +28,7 @@ public:
         std::function<void(const QString& name)> finishedRecording; // the recordings lists
         std::function<bool()> legalChecked;                         // chkLegal
         std::function<void(int line)> playLegalOutgoing;            // timPlayLegalO
+        const core::Strings* strings = nullptr; // the status lines' language; English without
     };
 
     // sigscanCandidates: where the analysis library is looked for (empty: the default places

@@ -1,5 +1,7 @@
 #include "audio/sigscan_loader.h"
 
+#include "core/strings.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -11,15 +13,10 @@ namespace {
 
 const QString kLibraryName = QStringLiteral(SIGSCAN_LIBRARY_FILE_NAME);
 
-QString consequence()
-{
-    return QStringLiteral("recordings continue without silence and busy-tone detection.");
-}
-
 } // namespace
 
-SigScanLoader::SigScanLoader(Reporter report, QStringList candidates)
-    : report_(std::move(report)), candidates_(std::move(candidates))
+SigScanLoader::SigScanLoader(Reporter report, QStringList candidates, const core::Strings* strings)
+    : report_(std::move(report)), candidates_(std::move(candidates)), strings_(strings)
 {
 }
 
@@ -76,6 +73,8 @@ void SigScanLoader::load()
         candidates = defaultCandidates(folder);
     }
 
+    const core::Strings english;
+    const core::Strings& strings = strings_ ? *strings_ : english;
     QStringList problems; // files that exist or loaded but could not be used
     for (const QString& file : candidates) {
         auto library = std::make_unique<QLibrary>(file);
@@ -88,7 +87,7 @@ void SigScanLoader::load()
         }
         auto function = reinterpret_cast<SigScanFbsFunction>(library->resolve("Fbs"));
         if (function == nullptr) {
-            problems << QStringLiteral("%1 has no function Fbs").arg(library->fileName());
+            problems << strings.text(core::ProgramText::SigScanNoFbs).arg(library->fileName());
             library->unload();
             continue;
         }
@@ -101,13 +100,14 @@ void SigScanLoader::load()
     if (!report_) {
         return;
     }
+    const QString without = strings.text(core::ProgramText::SigScanWithout);
     QString message;
     if (problems.isEmpty()) {
-        message = QStringLiteral("Signal analysis library %1 not found (looked for %2); %3")
-                      .arg(kLibraryName, candidates.join(QStringLiteral(", ")), consequence());
+        message = strings.text(core::ProgramText::SigScanNotFound)
+                      .arg(kLibraryName, candidates.join(QStringLiteral(", ")), without);
     } else {
-        message = QStringLiteral("Signal analysis library %1 could not be used (%2); %3")
-                      .arg(kLibraryName, problems.join(QStringLiteral("; ")), consequence());
+        message = strings.text(core::ProgramText::SigScanUnusable)
+                      .arg(kLibraryName, problems.join(QStringLiteral("; ")), without);
     }
     report_(message);
 }

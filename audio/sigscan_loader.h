@@ -13,6 +13,10 @@
 
 class QLibrary;
 
+namespace qlnrec::core {
+class Strings;
+}
+
 namespace qlnrec::audio {
 
 class SigScanLoader {
@@ -21,8 +25,10 @@ public:
 
     // `report` receives the one message when the library cannot be used. `candidates` are the
     // library files tried in order; empty means defaultCandidates() of the program's own folder,
-    // taken at the first use.
-    explicit SigScanLoader(Reporter report = {}, QStringList candidates = {});
+    // taken at the first use. The message is in the language of `strings` (not owned), English
+    // without.
+    explicit SigScanLoader(Reporter report = {}, QStringList candidates = {},
+                           const core::Strings* strings = nullptr);
     ~SigScanLoader();
     SigScanLoader(const SigScanLoader&) = delete;
     SigScanLoader& operator=(const SigScanLoader&) = delete;
@@ -48,6 +54,7 @@ private:
 
     Reporter report_;
     QStringList candidates_;
+    const core::Strings* strings_;
     bool attempted_ = false;
     SigScanFbsFunction fbs_ = nullptr;
     std::unique_ptr<QLibrary> library_;

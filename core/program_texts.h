@@ -157,9 +157,34 @@ enum class ProgramText {
     BackupStillWritten,
     BackupNameInTarget,
     BackupTargetRefused, // %1 file, %2 target folder, %3 reason
+    // The prompt recorders.
+    PromptTooShort,
+    PromptNotSavedAs,      // %1 file
+    PromptCannotRead,      // %1 file, %2 reason
+    PromptNotPcm,          // %1 file
+    PromptCannotWrite,     // %1 file, %2 reason
+    PromptNowHolds,        // %1 prompt file, %2 the file taken
+    PromptRecorderStarted, // %1 program, %2 file
+    PromptNoRecorder,      // %1 programs looked for
+    PromptLineBusy,
+    PromptInputNotOpened, // %1 error number
+    PromptLineTookCall,
+    PromptTakeNotWritten, // %1 reason
+    PromptSaved,          // %1 file
+    DefaultPromptMissing, // %1 file
+    // The signal analysis library.
+    SigScanNotFound, // %1 library, %2 places looked, %3 SigScanWithout
+    SigScanUnusable, // %1 library, %2 problems, %3 SigScanWithout
+    SigScanWithout,
+    SigScanNoFbs, // %1 file
+    // Recordings that cannot be written.
+    RecordingNotWritten,  // %1 name, %2 reason
+    UnfinishedNotWritten, // %1 name, %2 reason
+    UnfinishedRecovered,  // %1 name, %2 seconds
+    RecordingNotStored,   // %1 line
 };
 
-constexpr ProgramText kLastProgramText = ProgramText::BackupTargetRefused;
+constexpr ProgramText kLastProgramText = ProgramText::RecordingNotStored;
 
 // The text in the language of the offset (0 English, 1000 Simplified, 2000 Traditional Chinese;
 // any other offset gives English).
